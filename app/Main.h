@@ -1,0 +1,200 @@
+#pragma once
+// The main window. Its members are spread over the folders of their subsystems:
+// the engine (match flow, turns, computer opponent) in game/, the presentation (table
+// scene, card moves, scoreboard, about screen) in table/, the shell (start-up, menu,
+// help) in app/. This header is the one place that declares them all.
+
+#include <QMainWindow>
+#include <QPointer>
+
+#include "game/Lib.h"
+#include "platform/Image32.h"
+
+#include <functional>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QMenuBar;
+class TThreadedTimer;
+class TBCImageList;
+class THelpSystem;
+
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // --- Shell-facing commands (safe at any moment) -------------------------------------
+    // New Game, Options confirmed and Exit may arrive while a move sequence runs (the deal,
+    // a card's flight, the computer's turn): they are then remembered and carried out once
+    // the running sequence has unwound, never nested inside it, and never lost.
+    enum class TPendingCommand : uint8_t { None, NewSeries, Close };
+    void RequestNewSeries();
+    void RequestClose();
+    bool SequenceRunning() const { return FSequenceDepth > 0; }
+    TPendingCommand PendingCommand() const { return FPending; }
+
+    // Designed components.
+    QFrame* CardTablePanel = nullptr;
+    TBitmap32List* CardsBitmap32List = nullptr;
+    TBitmap32List* LogoBitmap32List = nullptr;
+    TBitmap32List* GameBitmap32List = nullptr;
+    QMenuBar* ActionMainMenuBar1 = nullptr;
+    QAction* FileNewGameAction = nullptr;
+    QAction* FileOptionsAction = nullptr;
+    QAction* FileScoreAction = nullptr;
+    QAction* FileExitAction = nullptr;
+    QAction* HelpIndexAction = nullptr;
+    QAction* HelpAboutAction = nullptr;
+    TThreadedTimer* AboutThreadedTimer = nullptr;
+    TThreadedTimer* MoveCardThreadedTimer = nullptr;
+    TBCImageList* MenuImageList = nullptr;
+    THelpSystem* HelpSystem = nullptr;
+
+protected:
+    // --- Shell (app/) -----------------------------------------------------------------
+    void FormCreate();
+    void FormActivate();
+    void FormClose();
+    bool event(QEvent* e) override;            // first activation -> FormActivate
+    void closeEvent(QCloseEvent* e) override;  // deferred while a sequence runs
+    void CreateMenu();
+    void FileNewGameActionExecute();
+    void FileOptionsActionExecute();
+    void FileScoreActionExecute();
+    void FileExitActionExecute();
+    void HelpIndexActionExecute();
+    void HelpAboutActionExecute();
+
+    // --- Presentation (table/) ----------------------------------------------------------
+    void BuildTableScene();
+    void ShowCard(uint8_t CardNo, uint8_t Kind, bool Visible, bool BringToFront);
+    void PlaceTopCard(uint8_t HotSpotNo);
+    void ShowAllCards();
+    void GameTableMouseMove(QObject* Sender, Qt::KeyboardModifiers Shift, int X, int Y,
+                            TBitmapLayer* Layer);
+    void MoveCard(THotSpotRect Source, THotSpotRect Dest);
+    void MoveCardThreadedTimerTimer(QObject* Sender);
+    void BuildScoreboard(const QString& PlayerName);
+    void ShowAboutScreen();
+    void AboutThreadedTimerTimer(QObject* Sender);
+    void LogoClick(QObject* Sender);
+    // Fills FLocationArray with the straight path from the card's place to Dest.
+    void ComputeCardPath(const TFloatRect& From, const TFloatRect& Dest);
+    void SetLayerOpacity(TBitmapLayer* Layer, uint8_t Alpha);
+
+    // --- Engine (game/) ---------------------------------------------------------------
+    void StartSeries();
+    void ReadOptions();
+    void StartGame();
+    void InitGame();
+    void StartPeriod();
+    void InitPeriod();
+    void DealCards(TTurn Turn);
+    void AdvanceClock();
+    void LogGoal(TTurn Scorer);
+    void NextMove(TTurn Turn);
+    void MarkOwnSlot(int Slot);
+    void MarkForwardSlot(int Slot);
+    void MarkDefenderSlot(int Defender, int Partner, int NearWing, int Centre, int FarWing);
+    void MarkGoalSlot(int Goal, int DefenderA, int DefenderB, int WingA, int Centre, int WingB);
+    void SwitchTurn(TTurn Turn);
+    void HotSpotMouseDown(TBitmapLayer* Sender, Qt::MouseButton Button,
+                          Qt::KeyboardModifiers Shift, int X, int Y);
+    void ComputerMove();
+    // Carries out side's move to Slot; returns true when the move passes the turn.
+    bool CarryOutMove(TTurn Side, int Slot);
+    void LandCard(const THotSpotRect& Source, const THotSpotRect& Dest);
+
+    int ChooseRookieSlot();
+    int ChooseProSlot();
+    int ChooseAllStarSlot();
+    int ChooseAttackSlot();
+    int ChooseProFillSlot();
+    int ChooseAllStarFillSlot();
+    int CountOwnVacancies();
+    int RemainingHalfMinutes();
+    bool OwnGoalCovered();
+    bool AnyFieldSlotPlayable();
+    int SlotValueSum(int SlotA, int SlotB);
+
+    // Helpers shared by the engine and the presentation.
+    TPlayingCard* TopCard();
+    bool SlotLive(int Slot) const; // holds a card that is not beaten
+    bool SlotDown(int Slot) const { return !SlotLive(Slot); }
+    int GoalsOf(TTurn Side) const; // the goal caption of that side, as a number
+
+    // Sequence control: every entry point that can run card moves (a click, the first
+    // activation, a menu command) holds a TSequence while it runs. When the last one
+    // ends, a pending command is carried out.
+    class TSequence
+    {
+    public:
+        explicit TSequence(TMainForm& form);
+        ~TSequence();
+        TSequence(const TSequence&) = delete;
+        TSequence& operator=(const TSequence&) = delete;
+
+    private:
+        TMainForm& FForm;
+    };
+    // True once a pending command asks the running sequence to wind up: the engine then
+    // finishes the card in flight and returns without starting further moves.
+    bool SequenceAborted() const { return FPending != TPendingCommand::None; }
+    void RunPendingCommand();
+
+    // --- Presentation fields --------------------------------------------------------------
+    TImage32* FAboutImage = nullptr;
+    TImage32* FGameTableImage = nullptr;
+    TArrayOfFloatPoint FVelocityArray;
+    TImage32* FTurnArrowComputerImage = nullptr;
+    TImage32* FTurnArrowPlayerImage = nullptr;
+    QLabel* FComputerLabel = nullptr;
+    QLabel* FPlayerLabel = nullptr;
+    QLabel* FComputerGoalsLabel = nullptr;
+    QLabel* FPlayerGoalsLabel = nullptr;
+    QLabel* FPeriodTimeLabel = nullptr;
+    QLabel* FPeriodLabel = nullptr;
+    QFrame* FShape1 = nullptr;
+    QFrame* FShape2 = nullptr;
+    QFrame* FStaticsPanel = nullptr;
+
+    // --- Engine state -------------------------------------------------------------------
+    TPackOfCards FPackOfCards;
+    uint8_t FGameno = 0;
+    uint8_t FPeriodno = 0;
+    uint8_t FStep = 0;
+    TDealer FGameDealer = alComputer;
+    TSkillLevel FSkillLevel = slRookie;
+    TDealer FPeriodDealer = alComputer;
+    bool FOvertimeWin = false;
+    TGameStatics FGameStatics;
+    TTurn FTurn = tuComputer;
+    TTurn FDATurn = tuComputer;
+    THotSpotRect FHotSpotRects[SlotCount + 1]; // numbered 1..14; element 0 is unused
+    TCardValue FLastShotCardValue = cvTwo;
+    TCardValue FPlayerLastShotCardValue = cvTwo;
+
+    // --- Card move ----------------------------------------------------------------------
+    std::vector<TFloatRect> FLocationArray;
+    bool FMovingCard = false;
+    bool FCanMoveCard = false;
+    THotSpotRect FMovingSourceRect;
+    THotSpotRect FMovingDestRect;
+
+    // --- Shell state --------------------------------------------------------------------
+    bool FActivated = false;    // FormActivate has run
+    int FSequenceDepth = 0;     // nesting of running move sequences
+    TPendingCommand FPending = TPendingCommand::None;
+    bool FClosing = false;      // the window is really closing now
+
+    friend class TMainFormTestAccess; // tests reach the private engine and presentation
+};
+
+// The program-wide main window, created once at start-up.
+extern TMainForm* MainForm;

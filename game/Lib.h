@@ -1,0 +1,100 @@
+#pragma once
+// The game's vocabulary: ranks, sides, options, the pack and the table slots, and the
+// few free functions the whole program shares.
+
+#include <QMessageBox>
+#include <QString>
+#include <QtGlobal>
+#include <cstdint>
+
+#include "platform/Image32.h"
+
+class QWidget;
+class QRandomGenerator;
+
+enum TCardValue : uint8_t
+{
+    cvTwo, cvThree, cvFour, cvFive, cvSix, cvSeven, cvEight,
+    cvNine, cvTen, cvJack, cvQueen, cvKing, cvAce
+};
+enum TTurn : uint8_t { tuComputer, tuPlayer };
+enum TDealer : uint8_t { alComputer, alPlayer };
+enum TSkillLevel : uint8_t { slRookie, slPro, slAllStar };
+enum TGamesBestOf : uint8_t { boOne, boThree, boFive, boSeven };
+enum TAnimSpeed : uint8_t { asFast, asMedium, asLow };
+enum TSetPeriodResult : uint8_t { spnewperiod, spnewgame, spendofgame };
+
+// How a card shows on the table (`TPlayingCard::Kind`).
+enum : uint8_t { kindFaceUp = 0, kindComputerBack = 1, kindPlayerBack = 2 };
+
+struct TPlayingCard
+{
+    TBitmapLayer* Layer = nullptr; // owned by the table image's layer collection
+    uint8_t CardNo = 0;            // place in the pack, 1..52, never changes
+    uint8_t Suit = 0;              // 0 diamonds, 1 hearts, 2 spades, 3 clubs
+    TCardValue Value = cvTwo;
+    uint8_t Kind = kindFaceUp;
+    bool Beaten = false;
+};
+
+inline constexpr int CardCount = 52;
+
+struct TPackOfCards
+{
+    uint8_t bTopCardsIndex = 0;
+    TPlayingCard CardArray[CardCount + 1]; // numbered 1..52; element 0 is unused
+
+    TPlayingCard& Card(int cardNo) { return CardArray[cardNo]; }
+    const TPlayingCard& Card(int cardNo) const { return CardArray[cardNo]; }
+};
+
+struct THotSpotRect
+{
+    uint8_t bhotspot = 0;
+    bool Canplay = false;
+    TFloatRect HotSpotLocation{};
+    TBitmapLayer* HSLayer = nullptr;
+    TPlayingCard* Card = nullptr; // the card lying in the slot, or none
+};
+
+struct TGameStatics
+{
+    int32_t periodgoalscomputer = 0;
+    int32_t periodgoalsplayer = 0;
+    QString periodgoals;
+    QString szstaticstime;
+};
+
+// Slot numbers, used by number throughout the game.
+enum : uint8_t
+{
+    slotPack = 1,
+    slotComputerGoal = 2,
+    slotPlayerGoal = 13,
+    slotDiscard = 14,
+    SlotCount = 14
+};
+
+// The program's one pseudo-random generator. The shuffle reseeds it from the clock;
+// tests call SeedRandom to make a deal repeatable.
+QRandomGenerator& GameRandom();
+void SeedRandom(quint32 seed);
+int RandomInt(int n);     // uniform 0 .. n-1
+double RandomReal();      // uniform [0, 1)
+
+void CreateCardLayers(TLayerCollection& Layers, TPackOfCards& Pack);
+void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces);
+void SwapCards(TPackOfCards& Pack, uint8_t I, uint8_t J);
+QString OrdinalWord(unsigned N);
+
+// Modal results, as the game's callers compare them.
+enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+
+// Standard message box centred on (X, Y): when X >= 0 its left edge is X minus half its
+// width, when Y >= 0 its top is Y minus half its height (halves rounded, ties to even);
+// both negative centre it on the screen; one negative keeps the default on that axis.
+TModalResult MessageDlgAt(const QString& Msg, QMessageBox::Icon DlgType,
+                          QMessageBox::StandardButtons Buttons, int32_t HelpCtx, int32_t X,
+                          int32_t Y, QWidget* Parent = nullptr);
+// Yes/No question centred on (X, Y).
+TModalResult QuestionAt(const QString& Msg, int32_t X, int32_t Y, QWidget* Parent = nullptr);

@@ -1,0 +1,184 @@
+#pragma once
+// Layered bitmaps on Qt: 32-bit pictures with straight alpha, a draw mode and a master
+// alpha; an image widget that paints its background, its own bitmap and a stack of
+// positioned bitmap layers, and routes the mouse to them. Just what the table, the card
+// move, the about screen and the scoreboard arrows need, and nothing more.
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct TFloatRect
+{
+    float Left = 0, Top = 0, Right = 0, Bottom = 0;
+    friend bool operator==(const TFloatRect&, const TFloatRect&) = default;
+};
+struct TFloatPoint
+{
+    float X = 0, Y = 0;
+    friend bool operator==(const TFloatPoint&, const TFloatPoint&) = default;
+};
+using TArrayOfFloatPoint = std::vector<TFloatPoint>;
+
+enum TDrawMode : uint8_t { dmOpaque, dmBlend };
+
+// A 32-bit picture: pixels 0xAARRGGBB, straight (not premultiplied) alpha.
+class TBitmap32
+{
+public:
+    TBitmap32() = default;
+    TBitmap32(int width, int height);
+    explicit TBitmap32(QImage image); // converted to straight ARGB32
+    TBitmap32(const TBitmap32& other);
+    TBitmap32& operator=(const TBitmap32& other); // same as Assign
+
+    // Copies pixels, draw mode and master alpha.
+    void Assign(const TBitmap32& source);
+
+    int Width() const;
+    int Height() const;
+    void SetSize(int width, int height); // pixels become transparent black
+
+    TDrawMode DrawMode() const { return FDrawMode; }
+    void SetDrawMode(TDrawMode mode);
+    uint8_t MasterAlpha() const { return FMasterAlpha; }
+    void SetMasterAlpha(uint8_t alpha);
+
+    uint32_t Pixel(int x, int y) const;
+    void SetPixel(int x, int y, uint32_t argb);
+    const QImage& Image() const { return FImage; } // Format_ARGB32, straight alpha
+    void SetImage(const QImage& image);
+
+    // Called after every change, so the owner (a layer or an image) can repaint.
+    std::function<void()> OnChange;
+
+private:
+    void Changed();
+    QImage FImage;
+    TDrawMode FDrawMode = dmOpaque;
+    uint8_t FMasterAlpha = 255;
+};
+
+// An ordered list of pictures addressed by index.
+class TBitmap32List
+{
+public:
+    int Count() const { return int(FItems.size()); }
+    const TBitmap32& Bitmap(int index) const { return *FItems.at(index); }
+    TBitmap32& Bitmap(int index) { return *FItems.at(index); }
+    void Add(const TBitmap32& bitmap) { FItems.push_back(std::make_unique<TBitmap32>(bitmap)); }
+    void Clear() { FItems.clear(); }
+
+private:
+    std::vector<std::unique_ptr<TBitmap32>> FItems;
+};
+
+class TImage32;
+class TLayerCollection;
+
+using TLayerMouseDownEvent = std::function<void(class TBitmapLayer* Sender, Qt::MouseButton Button,
+                                                Qt::KeyboardModifiers Shift, int X, int Y)>;
+
+class TBitmapLayer
+{
+public:
+    explicit TBitmapLayer(TLayerCollection& owner); // appended on top of the collection
+    ~TBitmapLayer();
+    TBitmapLayer(const TBitmapLayer&) = delete;
+    TBitmapLayer& operator=(const TBitmapLayer&) = delete;
+
+    TBitmap32& Bitmap() { return FBitmap; } // assigning to it copies; changes repaint
+    const TBitmap32& Bitmap() const { return FBitmap; }
+    const TFloatRect& Location() const { return FLocation; }
+    void SetLocation(const TFloatRect& location);
+    void BringToFront();
+    int Index() const; // position in the collection, 0 at the bottom
+    int Tag = 0;
+    TLayerMouseDownEvent OnMouseDown; // empty: the layer swallows the press
+
+    TLayerCollection& Collection() const { return FOwner; }
+    // Pixel rectangle the layer covers on its image: (Left, Top) rounded, bitmap size.
+    QRect PaintRect() const;
+
+private:
+    TLayerCollection& FOwner;
+    TBitmap32 FBitmap;
+    TFloatRect FLocation;
+};
+
+class TLayerCollection
+{
+public:
+    explicit TLayerCollection(TImage32& owner) : FOwner(owner) {}
+    ~TLayerCollection();
+
+    int Count() const { return int(FItems.size()); }
+    TBitmapLayer* Items(int index) const { return FItems.at(index); }
+    TBitmapLayer* Add(); // a new layer on top
+    void Clear();        // destroys all layers
+    TImage32& Image() const { return FOwner; }
+    // The topmost layer whose location holds (x, y): Left <= x < Right, Top <= y < Bottom.
+    TBitmapLayer* HitTest(double x, double y) const;
+
+private:
+    friend class TBitmapLayer;
+    void Attach(TBitmapLayer* layer);
+    void Detach(TBitmapLayer* layer);
+    void MoveToFront(TBitmapLayer* layer);
+    TImage32& FOwner;
+    std::vector<TBitmapLayer*> FItems; // owned; bottom first
+    bool FClearing = false;
+};
+
+using TImageMouseMoveEvent = std::function<void(QObject* Sender, Qt::KeyboardModifiers Shift,
+                                                int X, int Y, TBitmapLayer* Layer)>;
+using TNotifyEvent = std::function<void(QObject* Sender)>;
+
+// A widget that paints its background colour, its own bitmap, then its layers bottom to top.
+class TImage32 : public QWidget
+{
+public:
+    explicit TImage32(QWidget* parent = nullptr);
+    ~TImage32() override;
+
+    TLayerCollection& Layers() { return FLayers; }
+    TBitmap32& Bitmap() { return FBitmap; } // empty by default
+    QColor Color() const { return FColor; }
+    void SetColor(const QColor& color);
+
+    void BeginUpdate();
+    void EndUpdate(); // repaints what changed while suspended
+    bool Updating() const { return FUpdateCount > 0; }
+    void Changed();   // everything needs repainting
+    void Invalidate() { update(); }
+    void Repaint() { repaint(); }
+
+    // Marks a rectangle dirty (or collects it while updates are suspended).
+    void InvalidateRect(const QRect& rect);
+
+    TImageMouseMoveEvent OnMouseMove;
+    TNotifyEvent OnClick;
+
+    // Paints background, bitmap and layers into `target` (also used by paintEvent).
+    void PaintTo(QPainter& painter, const QRect& clip) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    TLayerCollection FLayers{*this};
+    TBitmap32 FBitmap;
+    QColor FColor = Qt::white;
+    int FUpdateCount = 0;
+    QRegion FPending;
+    bool FPressed = false;
+};
