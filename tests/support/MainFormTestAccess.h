@@ -1,0 +1,110 @@
+#pragma once
+// Tests reach the main window's private engine and presentation members through
+// these member pointers: `form.*A::FPackOfCards`, `(form.*A::NextMove)(tuPlayer)`.
+
+#include "app/Main.h"
+
+class TMainFormTestAccess
+{
+public:
+    using TSequence = TMainForm::TSequence;
+    using TPendingCommand = TMainForm::TPendingCommand;
+    static constexpr auto FormCreate = &TMainForm::FormCreate;
+    static constexpr auto FormActivate = &TMainForm::FormActivate;
+    static constexpr auto FormClose = &TMainForm::FormClose;
+    static constexpr auto CreateMenu = &TMainForm::CreateMenu;
+    static constexpr auto FileNewGameActionExecute = &TMainForm::FileNewGameActionExecute;
+    static constexpr auto FileOptionsActionExecute = &TMainForm::FileOptionsActionExecute;
+    static constexpr auto FileScoreActionExecute = &TMainForm::FileScoreActionExecute;
+    static constexpr auto FileExitActionExecute = &TMainForm::FileExitActionExecute;
+    static constexpr auto HelpIndexActionExecute = &TMainForm::HelpIndexActionExecute;
+    static constexpr auto HelpAboutActionExecute = &TMainForm::HelpAboutActionExecute;
+    static constexpr auto BuildTableScene = &TMainForm::BuildTableScene;
+    static constexpr auto ShowCard = &TMainForm::ShowCard;
+    static constexpr auto PlaceTopCard = &TMainForm::PlaceTopCard;
+    static constexpr auto ShowAllCards = &TMainForm::ShowAllCards;
+    static constexpr auto GameTableMouseMove = &TMainForm::GameTableMouseMove;
+    static constexpr auto MoveCard = &TMainForm::MoveCard;
+    static constexpr auto MoveCardThreadedTimerTimer = &TMainForm::MoveCardThreadedTimerTimer;
+    static constexpr auto BuildScoreboard = &TMainForm::BuildScoreboard;
+    static constexpr auto ShowAboutScreen = &TMainForm::ShowAboutScreen;
+    static constexpr auto AboutThreadedTimerTimer = &TMainForm::AboutThreadedTimerTimer;
+    static constexpr auto LogoClick = &TMainForm::LogoClick;
+    static constexpr auto ComputeCardPath = &TMainForm::ComputeCardPath;
+    static constexpr auto SetLayerOpacity = &TMainForm::SetLayerOpacity;
+    static constexpr auto StartSeries = &TMainForm::StartSeries;
+    static constexpr auto ReadOptions = &TMainForm::ReadOptions;
+    static constexpr auto StartGame = &TMainForm::StartGame;
+    static constexpr auto InitGame = &TMainForm::InitGame;
+    static constexpr auto StartPeriod = &TMainForm::StartPeriod;
+    static constexpr auto InitPeriod = &TMainForm::InitPeriod;
+    static constexpr auto DealCards = &TMainForm::DealCards;
+    static constexpr auto AdvanceClock = &TMainForm::AdvanceClock;
+    static constexpr auto LogGoal = &TMainForm::LogGoal;
+    static constexpr auto NextMove = &TMainForm::NextMove;
+    static constexpr auto MarkOwnSlot = &TMainForm::MarkOwnSlot;
+    static constexpr auto MarkForwardSlot = &TMainForm::MarkForwardSlot;
+    static constexpr auto MarkDefenderSlot = &TMainForm::MarkDefenderSlot;
+    static constexpr auto MarkGoalSlot = &TMainForm::MarkGoalSlot;
+    static constexpr auto SwitchTurn = &TMainForm::SwitchTurn;
+    static constexpr auto HotSpotMouseDown = &TMainForm::HotSpotMouseDown;
+    static constexpr auto ComputerMove = &TMainForm::ComputerMove;
+    static constexpr auto CarryOutMove = &TMainForm::CarryOutMove;
+    static constexpr auto LandCard = &TMainForm::LandCard;
+    static constexpr auto ChooseRookieSlot = &TMainForm::ChooseRookieSlot;
+    static constexpr auto ChooseProSlot = &TMainForm::ChooseProSlot;
+    static constexpr auto ChooseAllStarSlot = &TMainForm::ChooseAllStarSlot;
+    static constexpr auto ChooseAttackSlot = &TMainForm::ChooseAttackSlot;
+    static constexpr auto ChooseProFillSlot = &TMainForm::ChooseProFillSlot;
+    static constexpr auto ChooseAllStarFillSlot = &TMainForm::ChooseAllStarFillSlot;
+    static constexpr auto CountOwnVacancies = &TMainForm::CountOwnVacancies;
+    static constexpr auto RemainingHalfMinutes = &TMainForm::RemainingHalfMinutes;
+    static constexpr auto OwnGoalCovered = &TMainForm::OwnGoalCovered;
+    static constexpr auto AnyFieldSlotPlayable = &TMainForm::AnyFieldSlotPlayable;
+    static constexpr auto SlotValueSum = &TMainForm::SlotValueSum;
+    static constexpr auto TopCard = &TMainForm::TopCard;
+    static constexpr auto SlotLive = &TMainForm::SlotLive;
+    static constexpr auto SlotDown = &TMainForm::SlotDown;
+    static constexpr auto GoalsOf = &TMainForm::GoalsOf;
+    static constexpr auto SequenceAborted = &TMainForm::SequenceAborted;
+    static constexpr auto RunPendingCommand = &TMainForm::RunPendingCommand;
+    static constexpr auto FAboutImage = &TMainForm::FAboutImage;
+    static constexpr auto FGameTableImage = &TMainForm::FGameTableImage;
+    static constexpr auto FVelocityArray = &TMainForm::FVelocityArray;
+    static constexpr auto FTurnArrowComputerImage = &TMainForm::FTurnArrowComputerImage;
+    static constexpr auto FTurnArrowPlayerImage = &TMainForm::FTurnArrowPlayerImage;
+    static constexpr auto FComputerLabel = &TMainForm::FComputerLabel;
+    static constexpr auto FPlayerLabel = &TMainForm::FPlayerLabel;
+    static constexpr auto FComputerGoalsLabel = &TMainForm::FComputerGoalsLabel;
+    static constexpr auto FPlayerGoalsLabel = &TMainForm::FPlayerGoalsLabel;
+    static constexpr auto FPeriodTimeLabel = &TMainForm::FPeriodTimeLabel;
+    static constexpr auto FPeriodLabel = &TMainForm::FPeriodLabel;
+    static constexpr auto FShape1 = &TMainForm::FShape1;
+    static constexpr auto FShape2 = &TMainForm::FShape2;
+    static constexpr auto FStaticsPanel = &TMainForm::FStaticsPanel;
+    static constexpr auto FPackOfCards = &TMainForm::FPackOfCards;
+    static constexpr auto FGameno = &TMainForm::FGameno;
+    static constexpr auto FPeriodno = &TMainForm::FPeriodno;
+    static constexpr auto FStep = &TMainForm::FStep;
+    static constexpr auto FGameDealer = &TMainForm::FGameDealer;
+    static constexpr auto FSkillLevel = &TMainForm::FSkillLevel;
+    static constexpr auto FPeriodDealer = &TMainForm::FPeriodDealer;
+    static constexpr auto FOvertimeWin = &TMainForm::FOvertimeWin;
+    static constexpr auto FGameStatics = &TMainForm::FGameStatics;
+    static constexpr auto FTurn = &TMainForm::FTurn;
+    static constexpr auto FDATurn = &TMainForm::FDATurn;
+    static constexpr auto FHotSpotRects = &TMainForm::FHotSpotRects;
+    static constexpr auto FLastShotCardValue = &TMainForm::FLastShotCardValue;
+    static constexpr auto FPlayerLastShotCardValue = &TMainForm::FPlayerLastShotCardValue;
+    static constexpr auto FLocationArray = &TMainForm::FLocationArray;
+    static constexpr auto FMovingCard = &TMainForm::FMovingCard;
+    static constexpr auto FCanMoveCard = &TMainForm::FCanMoveCard;
+    static constexpr auto FMovingSourceRect = &TMainForm::FMovingSourceRect;
+    static constexpr auto FMovingDestRect = &TMainForm::FMovingDestRect;
+    static constexpr auto FActivated = &TMainForm::FActivated;
+    static constexpr auto FSequenceDepth = &TMainForm::FSequenceDepth;
+    static constexpr auto FPending = &TMainForm::FPending;
+    static constexpr auto FClosing = &TMainForm::FClosing;
+};
+
+using A = TMainFormTestAccess;
