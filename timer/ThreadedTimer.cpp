@@ -1,0 +1,256 @@
+#include "timer/ThreadedTimer.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPointer>
+
+// The two threads meet only through FLock and FWake. Qt serves just to post the hand-over
+// to the window thread and wake its event loop; the blocking itself is plain std::mutex and
+// std::condition_variable so that ThreadSanitizer sees every edge between the threads.
+
+TTimerThread::TTimerThread(TThreadedTimer* AOwner) : FOwner(AOwner)
+{
+    HandOverEventType(); // register before the worker first needs it
+}
+
+TTimerThread::~TTimerThread()
+{
+    if (isRunning())
+        TerminateAndWait();
+}
+
+int TTimerThread::HandOverEventType()
+{
+    static const int type = QEvent::registerEventType();
+    return type;
+}
+
+std::uint32_t TTimerThread::Interval() const
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    return FInterval;
+}
+
+void TTimerThread::SetInterval(std::uint32_t AInterval)
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    FInterval = AInterval;
+}
+
+void TTimerThread::SetStopEvent()
+{
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FStop = true;
+    }
+    FWake.notify_all();
+}
+
+bool TTimerThread::Paused() const
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    return FPaused;
+}
+
+void TTimerThread::Pause()
+{
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FPaused = true;
+    }
+    // Ends a wait under way, so that a paused timer neither ticks nor wakes up again.
+    FWake.notify_all();
+}
+
+void TTimerThread::Resume()
+{
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FPaused = false;
+    }
+    FWake.notify_all();
+}
+
+void TTimerThread::TerminateAndWait()
+{
+    {
+        std::unique_lock<std::mutex> lock(FLock);
+        FTerminateRequested = true;
+        FStop = true;
+        FPaused = false;
+        // The window thread serves no events while it waits here, so a hand-over still
+        // pending would never be delivered: cancel it. Its posted event dies with the timer.
+        FHandOverPending = false;
+        FWake.notify_all();
+        FWake.wait(lock, [this] { return FFinished; });
+    }
+    wait();
+}
+
+void TTimerThread::FinishHandOver()
+{
+    {
+        std::lock_guard<std::mutex> lock(FLock);
+        FHandOverPending = false;
+    }
+    FWake.notify_all();
+}
+
+std::chrono::steady_clock::time_point TTimerThread::LastWaitEnd() const
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    return FLastWaitEnd;
+}
+
+void TTimerThread::run()
+{
+    std::unique_lock<std::mutex> lock(FLock);
+    const auto woken = [this] { return FStop || FPaused || FTerminateRequested; };
+    for (;;) {
+        FWake.wait(lock, [this] { return !FPaused || FTerminateRequested; });
+        if (FTerminateRequested)
+            break;
+
+        bool interrupted = true;
+        if (FInterval == INFINITE)
+            FWake.wait(lock, woken);
+        else
+            interrupted = FWake.wait_until(
+                lock, std::chrono::steady_clock::now() + std::chrono::milliseconds(FInterval),
+                woken);
+        if (interrupted) {
+            // Stopped, paused or ending: no tick, and the event resets itself.
+            FStop = false;
+            continue;
+        }
+
+        // The interval has run out: hand the tick to the window thread and block until it
+        // has been delivered. The event is allocated before the unlock so that the window
+        // thread, which frees it after taking FLock, is ordered after the allocation.
+        FLastWaitEnd = std::chrono::steady_clock::now();
+        auto* event = new QEvent(static_cast<QEvent::Type>(HandOverEventType()));
+        FHandOverPending = true;
+        lock.unlock();
+        QCoreApplication::postEvent(FOwner, event);
+        lock.lock();
+        FWake.wait(lock, [this] { return !FHandOverPending; });
+    }
+    FFinished = true;
+    lock.unlock();
+    FWake.notify_all();
+}
+
+TThreadedTimer::TThreadedTimer(QObject* AOwner)
+    : QObject(AOwner), FTimerThread(std::make_unique<TTimerThread>(this)),
+      FTickCounter(&TThreadedTimer::SystemTickCount)
+{
+    // The worker starts paused and sleeps until the first enabling; running its thread from
+    // the beginning lets ThreadPriority take effect at once.
+    FTimerThread->start(QThread::NormalPriority);
+}
+
+TThreadedTimer::~TThreadedTimer()
+{
+    FDestroying = true;
+    FEnabled = false;
+    FTimerThread->TerminateAndWait();
+}
+
+void TThreadedTimer::SetEnabled(bool Value)
+{
+    if (Value == FEnabled)
+        return;
+    FEnabled = Value;
+    if (Value) {
+        if (FTimerThread->Interval() > 0 || FAllowZero) {
+            FTimerThread->SetStopEvent();
+            FStartTick = static_cast<std::int32_t>(TickCount() -
+                                                   static_cast<std::uint32_t>(FPositionFromStart));
+            FTimerThread->Resume();
+        }
+    } else if (!FTimerThread->Paused()) {
+        FPositionFromStart =
+            static_cast<std::int32_t>(TickCount() - static_cast<std::uint32_t>(FStartTick));
+        FTimerThread->Pause();
+    }
+}
+
+std::uint32_t TThreadedTimer::Interval() const
+{
+    return FTimerThread->Interval();
+}
+
+void TThreadedTimer::SetInterval(std::uint32_t Value)
+{
+    if (Value == FTimerThread->Interval())
+        return;
+    const bool wasEnabled = FEnabled;
+    SetEnabled(false);
+    FTimerThread->SetInterval(Value);
+    SetEnabled(wasEnabled);
+}
+
+TThreadPriority TThreadedTimer::ThreadPriority() const
+{
+    return static_cast<TThreadPriority>(FTimerThread->priority());
+}
+
+void TThreadedTimer::SetThreadPriority(TThreadPriority Value)
+{
+    FTimerThread->setPriority(static_cast<QThread::Priority>(Value));
+}
+
+void TThreadedTimer::SetPositionFromStart(std::int32_t Value)
+{
+    if (Value != FPositionFromStart)
+        FPositionFromStart = Value;
+}
+
+void TThreadedTimer::SetTickCounter(TTickCounter Value)
+{
+    FTickCounter = Value ? std::move(Value) : TTickCounter(&TThreadedTimer::SystemTickCount);
+}
+
+std::uint32_t TThreadedTimer::SystemTickCount()
+{
+    // Milliseconds of the monotonic clock (time since boot), wrapping at 32 bits.
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<std::uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+std::uint32_t TThreadedTimer::TickCount() const
+{
+    return FTickCounter();
+}
+
+std::chrono::steady_clock::time_point TThreadedTimer::LastWaitEnd() const
+{
+    return FTimerThread->LastWaitEnd();
+}
+
+bool TThreadedTimer::event(QEvent* Event)
+{
+    if (Event->type() != TTimerThread::HandOverEventType())
+        return QObject::event(Event);
+    // The handler may even delete its own timer; the destructor has then released the
+    // worker, and nothing of this object may be touched any more.
+    const QPointer<TThreadedTimer> alive(this);
+    DoTimer();
+    if (alive)
+        FTimerThread->FinishHandOver();
+    return true;
+}
+
+void TThreadedTimer::DoTimer()
+{
+    if (!FEnabled || !FOnTimer || FDestroying)
+        return;
+    // A copy, so that a handler which replaces OnTimer does not destroy itself mid-call.
+    const TNotifyEvent handler = FOnTimer;
+    try {
+        handler(this);
+    } catch (...) {
+        // A failing tick handler must not stop the timer, and nothing is reported.
+    }
+}
