@@ -1,0 +1,224 @@
+#include "dialogs/Options.h"
+
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QValidator>
+
+#include <exception>
+#include <iterator>
+
+#include "dialogs/DialogFont.h"
+#include "ini/IniDocument.h"
+#include "platform/ErrorMessage.h"
+#include "platform/RadioGroup.h"
+
+TOptionsDialog* OptionsDialog = nullptr;
+
+namespace {
+
+// Limits what the player can type without cutting a longer name that came from the
+// settings file: an edit is refused only when it makes the text longer than the limit
+// and longer than it was before.
+class TTypingLimit : public QValidator
+{
+public:
+    TTypingLimit(QLineEdit* Edit, int Limit)
+        : QValidator(Edit), FLimit(Limit), FLength(Edit->text().size())
+    {
+        connect(Edit, &QLineEdit::textChanged, this,
+                [this](const QString& Text) { FLength = Text.size(); });
+    }
+
+    State validate(QString& Input, int&) const override
+    {
+        return Input.size() <= FLimit || Input.size() <= FLength ? Acceptable : Invalid;
+    }
+
+private:
+    int FLimit;
+    qsizetype FLength;
+};
+
+// The value a group stands for; a group left without a selection counts as its default.
+int IndexOr(const TRadioGroup* Group, int Default)
+{
+    const int index = Group->ItemIndex();
+    return index < 0 ? Default : index;
+}
+
+// A stored index below 0 would leave the group without a selection: use the default.
+int StoredIndexOr(int Stored, int Default)
+{
+    return Stored < 0 ? Default : Stored;
+}
+
+QString ReasonOf(const std::exception& Error)
+{
+    if (const auto* iniError = dynamic_cast<const EIniFileError*>(&Error))
+        return iniError->message();
+    return QString::fromLocal8Bit(Error.what());
+}
+
+} // namespace
+
+TOptionsDialog::TOptionsDialog(QWidget* Parent, const QString& SettingsPath)
+    : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      FSettingsPath(SettingsPath)
+{
+    setWindowTitle(QStringLiteral("Options"));
+    setFont(DialogFont());
+    setFixedSize(249, 266);
+
+    // Created in focus order, which is also the order of the fields.
+    RGGamesBestOf = new TRadioGroup(QStringLiteral(" Best of "),
+                                    {QStringLiteral("1 Game"), QStringLiteral("3 Games"),
+                                     QStringLiteral("5 Games"), QStringLiteral("7 Games")},
+                                    this);
+    RGGamesBestOf->setGeometry(7, 106, 114, 108);
+    RGGamesBestOf->SetItemIndex(0);
+
+    RGDealer = new TRadioGroup(QStringLiteral(" Dealer "),
+                               {QStringLiteral("Computer"), QStringLiteral("Player")}, this);
+    RGDealer->setGeometry(7, 39, 114, 64);
+    RGDealer->SetItemIndex(0);
+
+    RGSkillLevel = new TRadioGroup(
+        QStringLiteral(" Skill Level "),
+        {QStringLiteral("Rookie"), QStringLiteral("Pro"), QStringLiteral("All-Star")}, this);
+    RGSkillLevel->setGeometry(128, 39, 113, 87);
+    RGSkillLevel->SetItemIndex(0);
+
+    LPlayerName = new QLabel(QStringLiteral("Player Name "), this);
+    LPlayerName->move(10, 10);
+    LPlayerName->adjustSize();
+
+    EdPlayerName = new QLineEdit(QStringLiteral("Player"), this);
+    EdPlayerName->setGeometry(128, 6, 113, 21);
+    EdPlayerName->setValidator(new TTypingLimit(EdPlayerName, MaxTypedNameLength));
+
+    RGAnimSpeed = new TRadioGroup(
+        QStringLiteral(" Anim Speed "),
+        {QStringLiteral("Fast"), QStringLiteral("Medium"), QStringLiteral("Low")}, this);
+    RGAnimSpeed->setGeometry(128, 128, 113, 86);
+    RGAnimSpeed->SetItemIndex(0);
+
+    BtnOk = new QPushButton(QStringLiteral("&OK"), this);
+    BtnOk->setGeometry(85, 226, 75, 25);
+    BtnOk->setDefault(true);
+
+    BtnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    BtnCancel->setGeometry(165, 226, 75, 25);
+
+    QWidget* focusOrder[] = {RGGamesBestOf, RGDealer, RGSkillLevel, EdPlayerName,
+                             RGAnimSpeed,   BtnOk,    BtnCancel};
+    for (std::size_t i = 1; i < std::size(focusOrder); ++i)
+        setTabOrder(focusOrder[i - 1], focusOrder[i]);
+
+    connect(BtnOk, &QPushButton::clicked, this, &TOptionsDialog::BtnOkClick);
+    connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    FormCreate();
+}
+
+TOptionsDialog::~TOptionsDialog()
+{
+    if (OptionsDialog == this)
+        OptionsDialog = nullptr;
+}
+
+QString TOptionsDialog::PlayerName() const
+{
+    return EdPlayerName->text();
+}
+
+TDealer TOptionsDialog::Dealer() const
+{
+    return TDealer(IndexOr(RGDealer, Settings::DefaultDealer));
+}
+
+TSkillLevel TOptionsDialog::SkillLevel() const
+{
+    return TSkillLevel(IndexOr(RGSkillLevel, Settings::DefaultSkillLevel));
+}
+
+TGamesBestOf TOptionsDialog::GamesBestOf() const
+{
+    return TGamesBestOf(IndexOr(RGGamesBestOf, Settings::DefaultBestOf));
+}
+
+TAnimSpeed TOptionsDialog::AnimSpeed() const
+{
+    return TAnimSpeed(IndexOr(RGAnimSpeed, Settings::DefaultAnimSpeed));
+}
+
+void TOptionsDialog::FormCreate()
+{
+    LoadSettings();
+}
+
+void TOptionsDialog::BtnOkClick()
+{
+    // Confirmed before saving: a failed save is reported, yet the new options still
+    // start the new series.
+    setResult(QDialog::Accepted);
+    SaveSettings();
+    accept();
+}
+
+void TOptionsDialog::LoadSettings()
+{
+    QString name;
+    int dealer, skillLevel, bestOf, animSpeed;
+    try {
+        TIniDocument ini(FSettingsPath);
+        name =
+            ini.ReadString(Settings::Section, Settings::KeyPlayerName, Settings::DefaultPlayerName);
+        dealer = ini.ReadInteger(Settings::Section, Settings::KeyDealer, Settings::DefaultDealer);
+        skillLevel = ini.ReadInteger(Settings::Section, Settings::KeySkillLevel,
+                                     Settings::DefaultSkillLevel);
+        bestOf = ini.ReadInteger(Settings::Section, Settings::KeyBestOf, Settings::DefaultBestOf);
+        animSpeed =
+            ini.ReadInteger(Settings::Section, Settings::KeyAnimSpeed, Settings::DefaultAnimSpeed);
+    } catch (const std::exception& error) {
+        // The dialog keeps its designed options; the game goes on with them.
+        QWidget* owner = parentWidget() && parentWidget()->isVisible() ? parentWidget() : nullptr;
+        ShowErrorMessage(owner, QStringLiteral("Brindletop could not read your options from "
+                                               "%1: %2\n\nThe game starts with its standard "
+                                               "options.")
+                                    .arg(QDir::toNativeSeparators(FSettingsPath), ReasonOf(error)));
+        return;
+    }
+
+    // The typing limit must not judge a stored name, which is kept whatever its length.
+    const QValidator* limit = EdPlayerName->validator();
+    EdPlayerName->setValidator(nullptr);
+    EdPlayerName->setText(name);
+    EdPlayerName->setValidator(limit);
+
+    RGDealer->SetItemIndex(StoredIndexOr(dealer, Settings::DefaultDealer));
+    RGSkillLevel->SetItemIndex(StoredIndexOr(skillLevel, Settings::DefaultSkillLevel));
+    RGGamesBestOf->SetItemIndex(StoredIndexOr(bestOf, Settings::DefaultBestOf));
+    RGAnimSpeed->SetItemIndex(StoredIndexOr(animSpeed, Settings::DefaultAnimSpeed));
+}
+
+void TOptionsDialog::SaveSettings()
+{
+    try {
+        TIniDocument ini(FSettingsPath);
+        ini.WriteString(Settings::Section, Settings::KeyPlayerName, PlayerName());
+        ini.WriteInteger(Settings::Section, Settings::KeyDealer, int(Dealer()));
+        ini.WriteInteger(Settings::Section, Settings::KeySkillLevel, int(SkillLevel()));
+        ini.WriteInteger(Settings::Section, Settings::KeyBestOf, int(GamesBestOf()));
+        ini.WriteInteger(Settings::Section, Settings::KeyAnimSpeed, int(AnimSpeed()));
+        // Released documents do not report a failed write: write explicitly first.
+        ini.UpdateFile();
+    } catch (const std::exception& error) {
+        ShowErrorMessage(this, QStringLiteral("Brindletop could not save your options to "
+                                              "%1: %2\n\nThe new options are used until "
+                                              "the game ends.")
+                                   .arg(QDir::toNativeSeparators(FSettingsPath), ReasonOf(error)));
+    }
+}

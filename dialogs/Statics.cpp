@@ -1,0 +1,295 @@
+#include "dialogs/Statics.h"
+
+#include <QColor>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QWindow>
+
+#include <algorithm>
+
+#include "dialogs/DialogFont.h"
+
+TStaticsDialog* StaticsDialog = nullptr;
+
+namespace {
+
+const QString Placeholder = QStringLiteral("x-x");
+
+// The goal list ends every line with a line break; the sheet keeps the lines only.
+QString WithoutTrailingBlanks(const QString& Text)
+{
+    qsizetype end = Text.size();
+    while (end > 0 && Text.at(end - 1).unicode() <= 32)
+        --end;
+    return Text.left(end);
+}
+
+// Half of a non-negative number, rounded to the nearest integer, ties to the even one.
+int HalfRoundedToEven(int Value)
+{
+    const int half = Value / 2;
+    return (Value % 2 != 0 && half % 2 != 0) ? half + 1 : half;
+}
+
+int RightEdge(const QWidget* Widget)
+{
+    return Widget->x() + Widget->width();
+}
+
+} // namespace
+
+QString GoalListHint(const QString& Goals)
+{
+    static const QRegularExpression lineBreaks(QStringLiteral("[\\r\\n]+"));
+    const QStringList lines = Goals.split(lineBreaks, Qt::SkipEmptyParts);
+    if (lines.isEmpty())
+        return {};
+    // Names are the player's own text: escape them, and keep each goal on one line.
+    QStringList escaped;
+    for (const QString& line : lines)
+        escaped << line.toHtmlEscaped();
+    return QStringLiteral("<p style=\"white-space:pre\">") + escaped.join(QStringLiteral("<br>")) +
+           QStringLiteral("</p>");
+}
+
+TStaticsDialog::TStaticsDialog(QWidget* Parent)
+    : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint)
+{
+    setWindowTitle(QStringLiteral("Score"));
+    setFont(DialogFont());
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->resize(75, 25);
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    BuildSheet();
+}
+
+TStaticsDialog::~TStaticsDialog()
+{
+    if (StaticsDialog == this)
+        StaticsDialog = nullptr;
+}
+
+void TStaticsDialog::NewGame(TDealer Dealer, TGamesBestOf GamesBestOf, const QString& PlayerName)
+{
+    FGame = 1;
+    FPeriod = 0;
+    FAIWins = 0;
+    FPlayerWins = 0;
+    FPlayerName = PlayerName;
+    FDealer = Dealer;
+    FDPDealer = Dealer;
+    FGamesBestOf = GamesBestOf;
+    ClearPeriodResults();
+    SetGamesDrawed();
+}
+
+void TStaticsDialog::Initialize(int32_t AIGoals, int32_t PlayerGoals)
+{
+    FAIGoals = AIGoals;
+    FPlayerGoals = PlayerGoals;
+}
+
+TSetPeriodResult TStaticsDialog::SetPeriod(const QString& PeriodResult, const QString& Goals)
+{
+    const TSetPeriodResult result = RefereePeriod(PeriodResult, Goals);
+    BuildAndShowSheet();
+    return result;
+}
+
+void TStaticsDialog::ShowScore()
+{
+    BuildAndShowSheet();
+}
+
+void TStaticsDialog::ClearPeriodResults()
+{
+    for (auto& row : FPeriodResults)
+        for (QString& cell : row)
+            cell.clear();
+}
+
+void TStaticsDialog::SetGamesDrawed()
+{
+    const int32_t leader = std::max(FAIWins, FPlayerWins);
+    FGamesDrawed = uint8_t(FAIWins + FPlayerWins + int32_t(FGamesBestOf) + 1 - leader);
+    // The record has room for the longest series; never lay out rows it cannot hold.
+    FGamesDrawed = std::min<uint8_t>(FGamesDrawed, MaxGames);
+    for (int row = 1; row <= FGamesDrawed; ++row) {
+        if (Cell(row, 1).isEmpty()) {
+            for (int column : {1, 3, 5, 7})
+                SetCell(row, column, Placeholder);
+        }
+    }
+}
+
+TSetPeriodResult TStaticsDialog::RefereePeriod(const QString& PeriodResult, const QString& Goals)
+{
+    // Stop counting rather than wrap round into the regular periods' columns.
+    if (FPeriod < UINT8_MAX)
+        ++FPeriod;
+
+    if (FPeriod == 1)
+        setWindowTitle(QStringLiteral("First intermission"));
+    else if (FPeriod == 2)
+        setWindowTitle(QStringLiteral("Second intermission"));
+    else
+        setWindowTitle(QStringLiteral("Over-time"));
+
+    if (FPeriod <= 3) {
+        SetCell(FGame, 2 * FPeriod - 1, PeriodResult);
+        SetCell(FGame, 2 * FPeriod, WithoutTrailingBlanks(Goals));
+    }
+
+    const bool inOvertime = FPeriod > 3;
+    const bool gameOver =
+        (FPeriod == 3 && FAIGoals != FPlayerGoals) || (inOvertime && !Goals.isEmpty());
+    if (!gameOver)
+        return spnewperiod;
+
+    // The side that deals the game is named second, so its goals come last.
+    QString finalScore =
+        FDealer == alComputer
+            ? QString::number(FPlayerGoals) + QLatin1Char('-') + QString::number(FAIGoals)
+            : QString::number(FAIGoals) + QLatin1Char('-') + QString::number(FPlayerGoals);
+    if (inOvertime) {
+        finalScore += QStringLiteral(" OT");
+        SetCell(FGame, 8, WithoutTrailingBlanks(Goals));
+    }
+    SetCell(FGame, 7, finalScore);
+
+    QString winner;
+    if (FAIGoals > FPlayerGoals) {
+        ++FAIWins;
+        winner = QStringLiteral("Computer");
+    } else {
+        ++FPlayerWins;
+        winner = FPlayerName;
+    }
+    SetGamesDrawed();
+
+    TSetPeriodResult result;
+    if (FGame == FGamesDrawed) {
+        setWindowTitle(QStringLiteral("Play-off winner is ") + winner + QLatin1Char('!'));
+        result = spendofgame;
+    } else {
+        FDealer = FDealer == alComputer ? alPlayer : alComputer;
+        setWindowTitle(QStringLiteral("End of ") + OrdinalWord(FGame) + QStringLiteral(" game."));
+        result = spnewgame;
+    }
+    FPeriod = 0;
+    ++FGame;
+    return result;
+}
+
+void TStaticsDialog::BuildAndShowSheet()
+{
+    BuildSheet();
+    ShowModalSheet();
+}
+
+void TStaticsDialog::ShowModalSheet()
+{
+    exec();
+}
+
+void TStaticsDialog::BuildSheet()
+{
+    qDeleteAll(findChildren<QLabel*>(Qt::FindDirectChildrenOnly));
+
+    const QColor blue(0, 0, 255);
+    const QColor red(255, 0, 0);
+    const QColor black(0, 0, 0);
+    const QString computer = QStringLiteral("Computer");
+
+    int y = 10;
+    int widest = 0;
+    TDealer side = FDPDealer;
+    for (int row = 1; row <= FGamesDrawed; ++row) {
+        // The side that does not deal a game is named first; the dealers alternate.
+        QLabel* label;
+        if (side == alComputer) {
+            label = AddSheetLabel(this, FPlayerName, blue, 10, y, {});
+            label = AddSheetLabel(this, QStringLiteral("-"), black, RightEdge(label), y, {});
+            label = AddSheetLabel(this, computer, red, RightEdge(label), y, {});
+            side = alPlayer;
+        } else {
+            label = AddSheetLabel(this, computer, red, 10, y, {});
+            label = AddSheetLabel(this, QStringLiteral("-"), black, RightEdge(label), y, {});
+            label = AddSheetLabel(this, FPlayerName, blue, RightEdge(label), y, {});
+            side = alComputer;
+        }
+        label = AddSheetLabel(this, QStringLiteral("("), black, RightEdge(label) + 10, y, {});
+        label = AddSheetLabel(this, Cell(row, 1), black, RightEdge(label), y, Cell(row, 2));
+        label = AddSheetLabel(this, QStringLiteral(","), black, RightEdge(label), y, {});
+        label = AddSheetLabel(this, Cell(row, 3), black, RightEdge(label), y, Cell(row, 4));
+        label = AddSheetLabel(this, QStringLiteral(","), black, RightEdge(label), y, {});
+        label = AddSheetLabel(this, Cell(row, 5), black, RightEdge(label), y, Cell(row, 6));
+        label = AddSheetLabel(this, QStringLiteral(")"), black, RightEdge(label), y, {});
+        QLabel* total =
+            AddSheetLabel(this, Cell(row, 7), black, RightEdge(label) + 10, y, Cell(row, 8));
+        widest = std::max(widest, RightEdge(total));
+        y += total->height();
+    }
+
+    // The sizes below are the window's outer sizes, frame included.
+    const int outerWidth = widest + 20;
+    const int buttonTop = y + 20;
+    const int buttonLeft = HalfRoundedToEven(outerWidth) - HalfRoundedToEven(OKButton->width());
+    const int outerHeight = buttonTop + OKButton->height() + 40;
+    OKButton->move(buttonLeft, buttonTop);
+
+    // The window manager tells a window's frame only once it is on screen: use the
+    // sheet's own frame from an earlier showing, else the main window's, which is shown.
+    QMargins frame;
+    if (windowHandle())
+        frame = windowHandle()->frameMargins();
+    if (frame.isNull() && parentWidget() && parentWidget()->window()->windowHandle())
+        frame = parentWidget()->window()->windowHandle()->frameMargins();
+    setFixedSize(std::max(outerWidth - frame.left() - frame.right(), 1),
+                 std::max(outerHeight - frame.top() - frame.bottom(), 1));
+}
+
+QLabel* TStaticsDialog::AddSheetLabel(QWidget* Owner, const QString& Text, const QColor& Color,
+                                      int Left, int Top, const QString& Hint)
+{
+    auto* label = new QLabel(Owner);
+    // The player's name is the player's text, never markup.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(Text);
+    QFont bold = Owner->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Color);
+    label->setPalette(palette);
+    if (!Hint.isEmpty())
+        label->setToolTip(GoalListHint(Hint));
+    label->move(Left, Top);
+    label->resize(label->sizeHint());
+    label->show();
+    return label;
+}
+
+namespace {
+bool InRecord(int Row, int Column)
+{
+    return Row >= 1 && Row <= TStaticsDialog::MaxGames && Column >= 1 &&
+           Column <= TStaticsDialog::ResultColumns;
+}
+} // namespace
+
+// Rows and columns count from 1; a place outside the record reads empty and takes nothing.
+QString TStaticsDialog::Cell(int Row, int Column) const
+{
+    return InRecord(Row, Column) ? FPeriodResults[Row - 1][Column - 1] : QString();
+}
+
+void TStaticsDialog::SetCell(int Row, int Column, const QString& Text)
+{
+    if (InRecord(Row, Column))
+        FPeriodResults[Row - 1][Column - 1] = Text;
+}

@@ -1,0 +1,12 @@
+#include "platform/ErrorMessage.h"
+
+#include <QMessageBox>
+
+void ShowErrorMessage(QWidget* Parent, const QString& Text)
+{
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Brindletop"), Text, QMessageBox::Ok,
+                    Parent);
+    // A path or a system message may contain "<": show it as it is, never as markup.
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}

@@ -1,0 +1,84 @@
+#include "platform/RadioGroup.h"
+
+#include <QButtonGroup>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QRadioButton>
+
+TRadioGroup::TRadioGroup(const QString& Caption, const QStringList& Items, QWidget* Parent)
+    : QGroupBox(Caption, Parent), FGroup(new QButtonGroup(this))
+{
+    for (int i = 0; i < Items.size(); ++i) {
+        auto* button = new QRadioButton(Items[i], this);
+        FGroup->addButton(button, i);
+    }
+    connect(FGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            Q_EMIT ItemIndexChanged(id);
+    });
+    ArrangeButtons();
+}
+
+int TRadioGroup::Count() const
+{
+    return int(FGroup->buttons().size());
+}
+
+QRadioButton* TRadioGroup::Button(int Index) const
+{
+    return qobject_cast<QRadioButton*>(FGroup->button(Index));
+}
+
+int TRadioGroup::ItemIndex() const
+{
+    return FGroup->checkedId();
+}
+
+void TRadioGroup::SetItemIndex(int Index)
+{
+    if (Count() == 0)
+        return;
+    if (Index >= Count())
+        Index = Count() - 1;
+    if (Index < 0) {
+        QAbstractButton* checked = FGroup->checkedButton();
+        if (!checked)
+            return;
+        // An exclusive group refuses to uncheck its last checked button.
+        FGroup->setExclusive(false);
+        checked->setChecked(false);
+        FGroup->setExclusive(true);
+        Q_EMIT ItemIndexChanged(-1);
+        return;
+    }
+    FGroup->button(Index)->setChecked(true);
+}
+
+void TRadioGroup::resizeEvent(QResizeEvent* Event)
+{
+    QGroupBox::resizeEvent(Event);
+    ArrangeButtons();
+}
+
+void TRadioGroup::changeEvent(QEvent* Event)
+{
+    QGroupBox::changeEvent(Event);
+    if (Event->type() == QEvent::FontChange)
+        ArrangeButtons();
+}
+
+// The items share the height below the caption evenly, each centred in its share, so a
+// group keeps its look whatever height the dialog gives it.
+void TRadioGroup::ArrangeButtons()
+{
+    const int count = Count();
+    if (count == 0)
+        return;
+    const int textHeight = QFontMetrics(font()).height();
+    const int room = height() - textHeight - 5;
+    const int itemHeight = qMax(room / count, 1);
+    const int topMargin = textHeight + 1 + (room % count) / 2;
+    const int itemWidth = qMax(width() - 8 - 4, 1);
+    for (int i = 0; i < count; ++i)
+        FGroup->button(i)->setGeometry(8, topMargin + i * itemHeight, itemWidth, itemHeight);
+}

@@ -1,0 +1,409 @@
+// The score sheet: its referee (periods, games, series, captions, the record) and the
+// layout of the sheet it shows.
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "ModalAnswerer.h"
+#include "dialogs/Statics.h"
+
+class TStaticsDialogProbe
+{
+public:
+    static QString Cell(const TStaticsDialog& Sheet, int Row, int Column)
+    {
+        return Sheet.Cell(Row, Column);
+    }
+    static int Rows(const TStaticsDialog& Sheet) { return Sheet.FGamesDrawed; }
+    static const QPushButton* OKButton(const TStaticsDialog& Sheet) { return Sheet.OKButton; }
+};
+
+namespace {
+
+using Probe = TStaticsDialogProbe;
+
+// The sheet with its modal showing replaced by a count, so the referee runs alone.
+class QuietSheet : public TStaticsDialog
+{
+public:
+    using TStaticsDialog::TStaticsDialog;
+    int Showings = 0;
+    QStringList ShownCaptions;
+
+protected:
+    void ShowModalSheet() override
+    {
+        ++Showings;
+        ShownCaptions << windowTitle();
+    }
+};
+
+// One finished period as the engine reports it, and what the sheet must make of it.
+struct Period
+{
+    int32_t AI, Player; // game totals after the period
+    QString Result, Goals;
+    TSetPeriodResult Verdict;
+    QString Caption;
+    QString Total; // column 7 of the game's row afterwards
+    int Rows;      // rows on the sheet afterwards
+};
+
+struct CellText
+{
+    int Row, Column;
+    QString Text;
+};
+
+struct SeriesCase
+{
+    const char* Name;
+    TDealer Dealer;
+    TGamesBestOf BestOf;
+    int RowsAtStart;
+    std::vector<Period> Periods;
+    std::vector<CellText> Cells; // the record at the end
+};
+
+const QString First = QStringLiteral("First intermission");
+const QString Second = QStringLiteral("Second intermission");
+const QString Overtime = QStringLiteral("Over-time");
+const QString XX = QStringLiteral("x-x");
+
+// A game of two goalless periods and a deciding third.
+std::vector<Period> Game(int32_t AI, int32_t Player, const QString& Total, TSetPeriodResult Verdict,
+                         const QString& Caption, int RowsBefore, int RowsAfter)
+{
+    return {{0, 0, "0-0", "", spnewperiod, First, XX, RowsBefore},
+            {0, 0, "0-0", "", spnewperiod, Second, XX, RowsBefore},
+            {AI, Player, "p3", "", Verdict, Caption, Total, RowsAfter}};
+}
+
+std::vector<Period> Games(std::initializer_list<std::vector<Period>> Parts)
+{
+    std::vector<Period> all;
+    for (const auto& part : Parts)
+        all.insert(all.end(), part.begin(), part.end());
+    return all;
+}
+
+std::vector<SeriesCase> SeriesCases()
+{
+    return {
+        {"OneGameSeries",
+         alComputer,
+         boOne,
+         1,
+         {{0, 0, "0-0", "", spnewperiod, First, XX, 1},
+          {0, 1, "1-0", "04:30 1-0 Ann\n\r", spnewperiod, Second, XX, 1},
+          {2, 1, "0-2", "10:00 1-1 Computer\n\r15:30 1-2 Computer\n\r", spendofgame,
+           "Play-off winner is Computer!", "1-2", 1}},
+         {{1, 1, "0-0"},
+          {1, 2, ""},
+          {1, 3, "1-0"},
+          {1, 4, "04:30 1-0 Ann"},
+          {1, 5, "0-2"},
+          {1, 6, "10:00 1-1 Computer\n\r15:30 1-2 Computer"},
+          {1, 7, "1-2"},
+          {1, 8, ""}}},
+        {"ThreeGameSeriesGrowsAtOneGameAll",
+         alComputer,
+         boThree,
+         2,
+         Games({Game(1, 2, "2-1", spnewgame, "End of first game.", 2, 2),
+                Game(3, 0, "3-0", spnewgame, "End of second game.", 2, 3),
+                Game(0, 1, "1-0", spendofgame, "Play-off winner is Ann!", 3, 3)}),
+         {{1, 7, "2-1"}, {2, 7, "3-0"}, {3, 7, "1-0"}, {3, 1, "0-0"}}},
+        {"FiveGameSeriesAtTwoAllShowsFiveRows",
+         alPlayer,
+         boFive,
+         3,
+         Games({Game(1, 0, "1-0", spnewgame, "End of first game.", 3, 3),
+                Game(0, 1, "1-0", spnewgame, "End of second game.", 3, 4),
+                Game(2, 1, "2-1", spnewgame, "End of third game.", 4, 4),
+                Game(1, 4, "4-1", spnewgame, "End of fourth game.", 4, 5)}),
+         {{4, 7, "4-1"},
+          {5, 1, XX},
+          {5, 2, ""},
+          {5, 3, XX},
+          {5, 4, ""},
+          {5, 5, XX},
+          {5, 6, ""},
+          {5, 7, XX},
+          {5, 8, ""},
+          {6, 1, ""}}},
+        {"LevelAfterThirdGoesToOvertimeUntilAGoal",
+         alComputer,
+         boOne,
+         1,
+         {{0, 0, "0-0", "", spnewperiod, First, XX, 1},
+          {1, 0, "0-1", "02:00 0-1 Computer\n\r", spnewperiod, Second, XX, 1},
+          {1, 1, "1-0", "19:30 1-1 Ann\n\r", spnewperiod, Overtime, XX, 1},
+          {1, 1, "0-0", "", spnewperiod, Overtime, XX, 1},
+          {1, 2, "1-0", "21:30 2-1 Ann\n\r", spendofgame, "Play-off winner is Ann!", "2-1 OT", 1}},
+         {{1, 5, "1-0"}, {1, 6, "19:30 1-1 Ann"}, {1, 7, "2-1 OT"}, {1, 8, "21:30 2-1 Ann"}}},
+        {"OvertimeGoalInGameDealtByPlayer",
+         alPlayer,
+         boOne,
+         1,
+         {{0, 0, "0-0", "", spnewperiod, First, XX, 1},
+          {1, 1, "1-1", "", spnewperiod, Second, XX, 1},
+          {2, 2, "1-1", "", spnewperiod, Overtime, XX, 1},
+          {2, 3, "0-1", "03:30 2-3 Ann\n\r", spendofgame, "Play-off winner is Ann!", "2-3 OT", 1}},
+         {{1, 7, "2-3 OT"}, {1, 8, "03:30 2-3 Ann"}}},
+        {"ComputerWinsAreWrittenInTheDealersOrder",
+         alPlayer,
+         boThree,
+         2,
+         Games({Game(3, 2, "3-2", spnewgame, "End of first game.", 2, 2),
+                Game(2, 1, "1-2", spendofgame, "Play-off winner is Computer!", 2, 2)}),
+         {{1, 7, "3-2"}, {2, 7, "1-2"}}},
+    };
+}
+
+void PrintTo(const SeriesCase& Case, std::ostream* Out)
+{
+    *Out << Case.Name;
+}
+
+class SeriesTest : public ::testing::TestWithParam<SeriesCase>
+{
+};
+
+TEST_P(SeriesTest, RefereesEveryPeriod)
+{
+    const SeriesCase& series = GetParam();
+    QuietSheet sheet;
+    sheet.NewGame(series.Dealer, series.BestOf, QStringLiteral("Ann"));
+    EXPECT_EQ(Probe::Rows(sheet), series.RowsAtStart);
+
+    int row = 1;
+    for (std::size_t i = 0; i < series.Periods.size(); ++i) {
+        const Period& period = series.Periods[i];
+        SCOPED_TRACE(testing::Message() << "period report " << i + 1 << " (game " << row << ")");
+        sheet.Initialize(period.AI, period.Player);
+        EXPECT_EQ(sheet.SetPeriod(period.Result, period.Goals), period.Verdict);
+        EXPECT_EQ(sheet.windowTitle(), period.Caption);
+        EXPECT_EQ(sheet.ShownCaptions.value(int(i)), period.Caption);
+        EXPECT_EQ(Probe::Cell(sheet, row, 7), period.Total);
+        EXPECT_EQ(Probe::Rows(sheet), period.Rows);
+        if (period.Verdict != spnewperiod)
+            ++row;
+    }
+    EXPECT_EQ(sheet.Showings, int(series.Periods.size()));
+    for (const CellText& cell : series.Cells)
+        EXPECT_EQ(Probe::Cell(sheet, cell.Row, cell.Column), cell.Text)
+            << "row " << cell.Row << ", column " << cell.Column;
+}
+
+INSTANTIATE_TEST_SUITE_P(Referee, SeriesTest, ::testing::ValuesIn(SeriesCases()),
+                         [](const auto& info) { return std::string(info.param.Name); });
+
+TEST(StaticsReferee, NewSheetShowsPlaceholdersUnderTheScoreCaption)
+{
+    QuietSheet sheet;
+    EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Score"));
+    sheet.NewGame(alComputer, boSeven, QStringLiteral("Ann"));
+    EXPECT_EQ(Probe::Rows(sheet), 4);
+    for (int row = 1; row <= 4; ++row)
+        for (int column = 1; column <= 8; ++column)
+            EXPECT_EQ(Probe::Cell(sheet, row, column), column % 2 ? XX : QString())
+                << "row " << row << ", column " << column;
+    EXPECT_EQ(Probe::Cell(sheet, 5, 1), QString());
+    sheet.ShowScore();
+    EXPECT_EQ(sheet.Showings, 1);
+    EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Score"));
+}
+
+TEST(StaticsReferee, WinnersCaptionOutlastsShowScoreAndNewGame)
+{
+    QuietSheet sheet;
+    sheet.NewGame(alComputer, boOne, QStringLiteral("Ann"));
+    for (const Period& period : Game(0, 1, "1-0", spendofgame, "", 1, 1)) {
+        sheet.Initialize(period.AI, period.Player);
+        sheet.SetPeriod(period.Result, period.Goals);
+    }
+    const QString winner = QStringLiteral("Play-off winner is Ann!");
+    EXPECT_EQ(sheet.windowTitle(), winner);
+    sheet.ShowScore();
+    EXPECT_EQ(sheet.ShownCaptions.last(), winner);
+
+    // A new series clears the record but not the caption; its first period does.
+    sheet.NewGame(alPlayer, boThree, QStringLiteral("Ann"));
+    EXPECT_EQ(sheet.windowTitle(), winner);
+    EXPECT_EQ(Probe::Cell(sheet, 1, 7), XX);
+    EXPECT_EQ(Probe::Rows(sheet), 2);
+    sheet.Initialize(0, 0);
+    EXPECT_EQ(sheet.SetPeriod("0-0", ""), spnewperiod);
+    EXPECT_EQ(sheet.windowTitle(), First);
+}
+
+// Calls the engine never makes must still stay inside the record of seven games.
+TEST(StaticsReferee, ReportsPastTheEndOfASeriesStayInsideTheRecord)
+{
+    QuietSheet sheet;
+    sheet.NewGame(alComputer, boSeven, QStringLiteral("Ann"));
+    for (int game = 1; game <= 12; ++game) {
+        sheet.Initialize(0, 0);
+        sheet.SetPeriod("0-0", "");
+        sheet.SetPeriod("0-0", "");
+        sheet.Initialize(game % 2, 1 - game % 2);
+        sheet.SetPeriod("x", "");
+        EXPECT_LE(Probe::Rows(sheet), TStaticsDialog::MaxGames);
+    }
+    sheet.NewGame(alComputer, TGamesBestOf(9), QStringLiteral("Ann"));
+    EXPECT_EQ(Probe::Rows(sheet), TStaticsDialog::MaxGames);
+}
+
+// --- the sheet's layout ---
+
+int HalfToEven(int Value)
+{
+    return int(std::nearbyint(Value / 2.0));
+}
+
+int RightEdge(const QWidget* Widget)
+{
+    return Widget->x() + Widget->width();
+}
+
+QList<QLabel*> SheetLabels(const TStaticsDialog& Sheet)
+{
+    return Sheet.findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+}
+
+class StaticsLayout : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Sheet.NewGame(alComputer, boThree, QStringLiteral("Ann"));
+        Sheet.Initialize(0, 1);
+        Sheet.SetPeriod("1-0", "03:00 1-0 Ann\n\r");
+        Sheet.Initialize(1, 1);
+        Sheet.SetPeriod("0-1", "");
+    }
+    QuietSheet Sheet;
+};
+
+TEST_F(StaticsLayout, RowsAlternateWithTheDealersAndHoldTheRecord)
+{
+    const QList<QLabel*> labels = SheetLabels(Sheet);
+    ASSERT_EQ(labels.size(), 2 * 11);
+    const QStringList rows[] = {
+        {"Ann", "-", "Computer", "(", "1-0", ",", "0-1", ",", "x-x", ")", "x-x"},
+        {"Computer", "-", "Ann", "(", "x-x", ",", "x-x", ",", "x-x", ")", "x-x"}};
+    const QColor blue(0, 0, 255), red(255, 0, 0), black(0, 0, 0);
+    for (int row = 0; row < 2; ++row) {
+        for (int i = 0; i < 11; ++i) {
+            const QLabel* label = labels[row * 11 + i];
+            SCOPED_TRACE(testing::Message() << "row " << row + 1 << ", label " << i + 1);
+            EXPECT_EQ(label->text(), rows[row][i]);
+            const QColor expected = label->text() == "Ann"        ? blue
+                                    : label->text() == "Computer" ? red
+                                                                  : black;
+            EXPECT_EQ(label->palette().color(QPalette::WindowText), expected);
+            EXPECT_TRUE(label->font().bold());
+            EXPECT_EQ(label->y(), labels[row * 11]->y());
+            // Each label starts where the one before ends, except "(" and the total.
+            const int gap = (i == 3 || i == 10) ? 10 : 0;
+            EXPECT_EQ(label->x(), i == 0 ? 10 : RightEdge(labels[row * 11 + i - 1]) + gap);
+        }
+    }
+    EXPECT_EQ(labels[0]->y(), 10);
+    EXPECT_EQ(labels[11]->y(), 10 + labels[10]->height());
+
+    // Only period 1 of game 1 had goals: its label alone carries them as a hint.
+    EXPECT_TRUE(labels[4]->toolTip().contains("03:00 1-0 Ann"));
+    for (int i : {6, 8, 10, 15, 17, 19, 21})
+        EXPECT_EQ(labels[i]->toolTip(), QString()) << "label " << i;
+}
+
+TEST_F(StaticsLayout, SizeFollowsTheWidestRowAndCentresTheButton)
+{
+    const QList<QLabel*> labels = SheetLabels(Sheet);
+    ASSERT_EQ(labels.size(), 22);
+    const int widest = std::max(RightEdge(labels[10]), RightEdge(labels[21]));
+    const int bottom = labels[21]->y() + labels[21]->height();
+    const QPushButton* ok = Probe::OKButton(Sheet);
+    // Offscreen windows have no frame, so the outer size is the widget's.
+    EXPECT_EQ(Sheet.width(), widest + 20);
+    EXPECT_EQ(ok->size(), QSize(75, 25));
+    EXPECT_EQ(ok->y(), bottom + 20);
+    EXPECT_EQ(ok->x(), HalfToEven(widest + 20) - HalfToEven(75));
+    EXPECT_EQ(Sheet.height(), ok->y() + 25 + 40);
+    EXPECT_EQ(Sheet.minimumSize(), Sheet.maximumSize());
+
+    // A longer record widens the sheet; showing again replaces the labels.
+    Sheet.Initialize(1, 12);
+    Sheet.SetPeriod("11-0", "");
+    Sheet.ShowScore();
+    const QList<QLabel*> again = SheetLabels(Sheet);
+    ASSERT_EQ(again.size(), 22);
+    EXPECT_EQ(again[10]->text(), "12-1");
+    EXPECT_EQ(Sheet.width(), std::max(RightEdge(again[10]), RightEdge(again[21])) + 20);
+}
+
+TEST(StaticsSheet, NamesAndGoalsAreShownAsTextNeverAsMarkup)
+{
+    QuietSheet sheet;
+    const QString name = QStringLiteral("<b>Al</b>");
+    sheet.NewGame(alPlayer, boOne, name);
+    sheet.Initialize(0, 1);
+    sheet.SetPeriod("0-1", "01:00 0-1 " + name + "\n\r05:00 0-2 " + name + "\n\r");
+    const QList<QLabel*> labels = SheetLabels(sheet);
+    ASSERT_EQ(labels.size(), 11);
+    EXPECT_EQ(labels[2]->text(), name);
+    EXPECT_EQ(labels[2]->textFormat(), Qt::PlainText);
+    const QString hint = labels[4]->toolTip();
+    EXPECT_TRUE(hint.contains("01:00 0-1 &lt;b&gt;Al&lt;/b&gt;<br>05:00 0-2 &lt;b&gt;Al"))
+        << hint.toStdString();
+    EXPECT_FALSE(hint.contains("<b>"));
+}
+
+TEST(StaticsSheet, GoalListHintHasOneLinePerGoal)
+{
+    EXPECT_EQ(GoalListHint(""), QString());
+    EXPECT_EQ(GoalListHint("\n\r"), QString());
+    EXPECT_EQ(GoalListHint("01:00 1-0 Ann\n\r02:00 2-0 Ann"),
+              "<p style=\"white-space:pre\">01:00 1-0 Ann<br>02:00 2-0 Ann</p>");
+}
+
+// The real modal showing: centred over the main window, closed by OK or the close box.
+TEST(StaticsSheet, ShowsModallyOverTheMainWindowUntilClosed)
+{
+    QWidget mainWindow;
+    mainWindow.setGeometry(200, 150, 344, 613);
+    mainWindow.show();
+    TStaticsDialog sheet(&mainWindow);
+    sheet.NewGame(alComputer, boOne, QStringLiteral("Ann"));
+    sheet.Initialize(0, 0);
+
+    {
+        QPoint sheetCentre;
+        bool wasModal = false;
+        ModalAnswerer answer([&](QWidget* modal) {
+            sheetCentre = modal->frameGeometry().center();
+            wasModal = modal == &sheet && sheet.isModal();
+            sheet.findChild<QPushButton*>()->click();
+        });
+        EXPECT_EQ(sheet.SetPeriod("0-0", ""), spnewperiod);
+        EXPECT_EQ(answer.Count(), 1);
+        EXPECT_EQ(answer.Titles(), QStringList{First});
+        EXPECT_TRUE(wasModal);
+        EXPECT_LE((sheetCentre - mainWindow.frameGeometry().center()).manhattanLength(), 2);
+        EXPECT_FALSE(sheet.isVisible());
+    }
+
+    ModalAnswerer closeBox(ModalAnswerer::Reject());
+    sheet.ShowScore();
+    EXPECT_EQ(closeBox.Count(), 1);
+    EXPECT_FALSE(sheet.isVisible());
+}
+
+} // namespace
