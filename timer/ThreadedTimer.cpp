@@ -8,6 +8,23 @@
 // to the window thread and wake its event loop; the blocking itself is plain std::mutex and
 // std::condition_variable so that ThreadSanitizer sees every edge between the threads.
 
+// Set from the worker's thread_local teardown, which runs after QThread has finished with
+// the thread (its last wake-up of QThread::wait() included). Waiting for it before the
+// QThread object is destroyed orders that teardown before the destruction in a way
+// ThreadSanitizer can see: QThread's own hand-shake goes through futexes it cannot.
+struct TTimerThread::TExitSignal
+{
+    TTimerThread* Thread = nullptr;
+    ~TExitSignal()
+    {
+        if (!Thread)
+            return;
+        std::lock_guard<std::mutex> lock(Thread->FLock);
+        Thread->FExited = true;
+        Thread->FWake.notify_all();
+    }
+};
+
 TTimerThread::TTimerThread(TThreadedTimer* AOwner) : FOwner(AOwner)
 {
     HandOverEventType(); // register before the worker first needs it
@@ -82,7 +99,7 @@ void TTimerThread::TerminateAndWait()
         // pending would never be delivered: cancel it. Its posted event dies with the timer.
         FHandOverPending = false;
         FWake.notify_all();
-        FWake.wait(lock, [this] { return FFinished; });
+        FWake.wait(lock, [this] { return FExited; });
     }
     wait();
 }
@@ -104,6 +121,9 @@ std::chrono::steady_clock::time_point TTimerThread::LastWaitEnd() const
 
 void TTimerThread::run()
 {
+    thread_local TExitSignal exitSignal;
+    exitSignal.Thread = this;
+
     std::unique_lock<std::mutex> lock(FLock);
     const auto woken = [this] { return FStop || FPaused || FTerminateRequested; };
     for (;;) {
@@ -135,9 +155,7 @@ void TTimerThread::run()
         lock.lock();
         FWake.wait(lock, [this] { return !FHandOverPending; });
     }
-    FFinished = true;
-    lock.unlock();
-    FWake.notify_all();
+    // TerminateAndWait learns of the end through exitSignal, once QThread is done too.
 }
 
 TThreadedTimer::TThreadedTimer(QObject* AOwner)

@@ -75,6 +75,8 @@ protected:
     void run() override;
 
 private:
+    struct TExitSignal;
+
     TThreadedTimer* FOwner; // not owned
     std::uint32_t FInterval = 1000;
     bool FStop = false; // state of the auto-reset wake-up event
@@ -84,7 +86,7 @@ private:
     bool FPaused = true;
     bool FTerminateRequested = false;
     bool FHandOverPending = false;
-    bool FFinished = false;
+    bool FExited = false; // the body and QThread's own finishing code are done
     std::chrono::steady_clock::time_point FLastWaitEnd;
 };
 
