@@ -7,6 +7,7 @@
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 
 #include <cstdint>
@@ -58,11 +59,20 @@ public:
     // Called after every change, so the owner (a layer or an image) can repaint.
     std::function<void()> OnChange;
 
+    // True when painting it would change something: opaque, or blended with master alpha > 0.
+    bool Shows() const { return !FImage.isNull() && (FDrawMode == dmOpaque || FMasterAlpha > 0); }
+
 private:
+    friend class TImage32;
     void Changed();
+    // The picture as it is painted: premultiplied with the master alpha folded in (blend),
+    // or with the alpha forced to 255 (opaque). Built on first use after a change.
+    const QImage& Prepared() const;
     QImage FImage;
     TDrawMode FDrawMode = dmOpaque;
     uint8_t FMasterAlpha = 255;
+    mutable QImage FPrepared;
+    mutable bool FPreparedValid = false;
 };
 
 // An ordered list of pictures addressed by index.
@@ -107,9 +117,13 @@ public:
     QRect PaintRect() const;
 
 private:
+    friend class TLayerCollection;
+    // Repaints what the last change touched: the rectangle last shown and the new one.
+    void Refresh();
     TLayerCollection& FOwner;
     TBitmap32 FBitmap;
     TFloatRect FLocation;
+    QRect FShownRect; // what the screen shows of this layer now; empty when it draws nothing
 };
 
 class TLayerCollection
@@ -156,8 +170,8 @@ public:
     void EndUpdate(); // repaints what changed while suspended
     bool Updating() const { return FUpdateCount > 0; }
     void Changed();   // everything needs repainting
-    void Invalidate() { update(); }
-    void Repaint() { repaint(); }
+    void Invalidate(); // repaint soon
+    void Repaint();    // paint what changed now, before returning (everything if nothing did)
 
     // Marks a rectangle dirty (or collects it while updates are suspended).
     void InvalidateRect(const QRect& rect);
@@ -175,10 +189,15 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    friend class TLayerCollection;
+    void DrawBitmap(QPainter& painter, const TBitmap32& bitmap, QPoint at, const QRect& clip) const;
     TLayerCollection FLayers{*this};
     TBitmap32 FBitmap;
     QColor FColor = Qt::white;
     int FUpdateCount = 0;
-    QRegion FPending;
+    QRegion FPending;         // collected while updates are suspended
+    bool FPendingAll = false; // Changed() while suspended
+    QRegion FDirty;           // asked for but not painted yet
     bool FPressed = false;
+    bool FDestroying = false;
 };

@@ -1,0 +1,456 @@
+#include "platform/Image32.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// x * a / 255, rounded to the nearest integer, for x and a in 0..255.
+inline uint32_t MulDiv255(uint32_t x, uint32_t a)
+{
+    const uint32_t t = x * a + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------
+// TBitmap32
+
+TBitmap32::TBitmap32(int width, int height)
+{
+    SetSize(width, height);
+}
+
+TBitmap32::TBitmap32(QImage image)
+{
+    FImage = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_ARGB32);
+}
+
+TBitmap32::TBitmap32(const TBitmap32& other)
+    : FImage(other.FImage), FDrawMode(other.FDrawMode), FMasterAlpha(other.FMasterAlpha),
+      FPrepared(other.FPrepared), FPreparedValid(other.FPreparedValid)
+{
+    // OnChange belongs to the owner of this bitmap, not to the source's owner.
+}
+
+TBitmap32& TBitmap32::operator=(const TBitmap32& other)
+{
+    Assign(other);
+    return *this;
+}
+
+void TBitmap32::Assign(const TBitmap32& source)
+{
+    if (&source == this)
+        return;
+    // QImage shares the pixels until one side writes, so copying a list picture is cheap;
+    // the prepared form is shared too while it still matches the settings.
+    FImage = source.FImage;
+    FDrawMode = source.FDrawMode;
+    FMasterAlpha = source.FMasterAlpha;
+    FPrepared = source.FPrepared;
+    FPreparedValid = source.FPreparedValid;
+    if (OnChange)
+        OnChange();
+}
+
+int TBitmap32::Width() const
+{
+    return FImage.width();
+}
+
+int TBitmap32::Height() const
+{
+    return FImage.height();
+}
+
+void TBitmap32::SetSize(int width, int height)
+{
+    if (width <= 0 || height <= 0) {
+        FImage = QImage();
+    } else {
+        FImage = QImage(width, height, QImage::Format_ARGB32);
+        FImage.fill(0u);
+    }
+    Changed();
+}
+
+void TBitmap32::SetDrawMode(TDrawMode mode)
+{
+    if (mode == FDrawMode)
+        return;
+    FDrawMode = mode;
+    Changed();
+}
+
+void TBitmap32::SetMasterAlpha(uint8_t alpha)
+{
+    if (alpha == FMasterAlpha)
+        return;
+    FMasterAlpha = alpha;
+    Changed();
+}
+
+uint32_t TBitmap32::Pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= FImage.width() || y >= FImage.height())
+        return 0;
+    return reinterpret_cast<const uint32_t*>(FImage.constScanLine(y))[x];
+}
+
+void TBitmap32::SetPixel(int x, int y, uint32_t argb)
+{
+    if (x < 0 || y < 0 || x >= FImage.width() || y >= FImage.height())
+        return;
+    reinterpret_cast<uint32_t*>(FImage.scanLine(y))[x] = argb;
+    Changed();
+}
+
+void TBitmap32::SetImage(const QImage& image)
+{
+    FImage = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_ARGB32);
+    Changed();
+}
+
+void TBitmap32::Changed()
+{
+    FPreparedValid = false;
+    FPrepared = QImage();
+    if (OnChange)
+        OnChange();
+}
+
+const QImage& TBitmap32::Prepared() const
+{
+    if (FPreparedValid)
+        return FPrepared;
+    const int w = FImage.width();
+    const int h = FImage.height();
+    if (FDrawMode == dmOpaque) {
+        // Opaque drawing copies the colours and ignores every alpha.
+        FPrepared = QImage(w, h, QImage::Format_RGB32);
+        for (int y = 0; y < h; ++y) {
+            auto src = reinterpret_cast<const uint32_t*>(FImage.constScanLine(y));
+            auto dst = reinterpret_cast<uint32_t*>(FPrepared.scanLine(y));
+            for (int x = 0; x < w; ++x)
+                dst[x] = src[x] | 0xff000000u;
+        }
+    } else {
+        // Source-over of this premultiplied form gives below + (pixel - below) * a / 255
+        // with a = pixel alpha * master alpha / 255, each product rounded.
+        FPrepared = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+        const uint32_t master = FMasterAlpha;
+        for (int y = 0; y < h; ++y) {
+            auto src = reinterpret_cast<const uint32_t*>(FImage.constScanLine(y));
+            auto dst = reinterpret_cast<uint32_t*>(FPrepared.scanLine(y));
+            for (int x = 0; x < w; ++x) {
+                const uint32_t p = src[x];
+                const uint32_t a = MulDiv255(p >> 24, master);
+                const uint32_t r = MulDiv255((p >> 16) & 0xff, a);
+                const uint32_t g = MulDiv255((p >> 8) & 0xff, a);
+                const uint32_t b = MulDiv255(p & 0xff, a);
+                dst[x] = (a << 24) | (r << 16) | (g << 8) | b;
+            }
+        }
+    }
+    FPreparedValid = true;
+    return FPrepared;
+}
+
+// ---------------------------------------------------------------------------------------
+// TBitmapLayer
+
+TBitmapLayer::TBitmapLayer(TLayerCollection& owner) : FOwner(owner)
+{
+    FBitmap.OnChange = [this] { Refresh(); };
+    FOwner.Attach(this);
+}
+
+TBitmapLayer::~TBitmapLayer()
+{
+    FOwner.Detach(this);
+}
+
+void TBitmapLayer::SetLocation(const TFloatRect& location)
+{
+    if (location == FLocation)
+        return;
+    FLocation = location;
+    Refresh();
+}
+
+void TBitmapLayer::BringToFront()
+{
+    FOwner.MoveToFront(this);
+}
+
+int TBitmapLayer::Index() const
+{
+    const auto& items = FOwner.FItems;
+    const auto it = std::find(items.begin(), items.end(), this);
+    return it == items.end() ? -1 : int(it - items.begin());
+}
+
+QRect TBitmapLayer::PaintRect() const
+{
+    return QRect(int(std::lround(FLocation.Left)), int(std::lround(FLocation.Top)),
+                 FBitmap.Width(), FBitmap.Height());
+}
+
+void TBitmapLayer::Refresh()
+{
+    const QRect now = FBitmap.Shows() ? PaintRect() : QRect();
+    TImage32& image = FOwner.Image();
+    // Only what changed: a move repaints where the layer was and where it is now.
+    image.InvalidateRect(FShownRect);
+    if (now != FShownRect)
+        image.InvalidateRect(now);
+    FShownRect = now;
+}
+
+// ---------------------------------------------------------------------------------------
+// TLayerCollection
+
+TLayerCollection::~TLayerCollection()
+{
+    Clear();
+}
+
+TBitmapLayer* TLayerCollection::Add()
+{
+    return new TBitmapLayer(*this);
+}
+
+void TLayerCollection::Clear()
+{
+    if (FClearing)
+        return;
+    FClearing = true;
+    std::vector<TBitmapLayer*> items;
+    items.swap(FItems);
+    QRegion shown;
+    for (TBitmapLayer* layer : items) {
+        shown += layer->FShownRect;
+        delete layer;
+    }
+    FClearing = false;
+    for (const QRect& r : shown)
+        FOwner.InvalidateRect(r);
+}
+
+TBitmapLayer* TLayerCollection::HitTest(double x, double y) const
+{
+    for (auto it = FItems.rbegin(); it != FItems.rend(); ++it) {
+        const TFloatRect& r = (*it)->Location();
+        if (r.Left <= x && x < r.Right && r.Top <= y && y < r.Bottom)
+            return *it;
+    }
+    return nullptr;
+}
+
+void TLayerCollection::Attach(TBitmapLayer* layer)
+{
+    FItems.push_back(layer);
+}
+
+void TLayerCollection::Detach(TBitmapLayer* layer)
+{
+    if (FClearing)
+        return;
+    const auto it = std::find(FItems.begin(), FItems.end(), layer);
+    if (it != FItems.end())
+        FItems.erase(it);
+    FOwner.InvalidateRect(layer->FShownRect);
+}
+
+void TLayerCollection::MoveToFront(TBitmapLayer* layer)
+{
+    if (!FItems.empty() && FItems.back() == layer)
+        return;
+    const auto it = std::find(FItems.begin(), FItems.end(), layer);
+    if (it == FItems.end())
+        return;
+    FItems.erase(it);
+    FItems.push_back(layer);
+    FOwner.InvalidateRect(layer->FShownRect);
+}
+
+// ---------------------------------------------------------------------------------------
+// TImage32
+
+TImage32::TImage32(QWidget* parent) : QWidget(parent)
+{
+    // The background colour covers every pixel, so Qt need not clear first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    FBitmap.OnChange = [this] { Changed(); };
+}
+
+TImage32::~TImage32()
+{
+    // Layers go first, while the widget is still whole; they need not repaint anything.
+    FDestroying = true;
+    FLayers.Clear();
+}
+
+void TImage32::SetColor(const QColor& color)
+{
+    if (color == FColor)
+        return;
+    FColor = color;
+    Changed();
+}
+
+void TImage32::BeginUpdate()
+{
+    ++FUpdateCount;
+}
+
+void TImage32::EndUpdate()
+{
+    if (FUpdateCount == 0 || --FUpdateCount > 0)
+        return;
+    if (FPendingAll) {
+        FPendingAll = false;
+        FPending = QRegion();
+        Changed();
+    } else if (!FPending.isEmpty()) {
+        const QRegion pending = FPending;
+        FPending = QRegion();
+        for (const QRect& r : pending)
+            InvalidateRect(r);
+    }
+}
+
+void TImage32::Changed()
+{
+    if (FDestroying)
+        return;
+    if (FUpdateCount > 0) {
+        FPendingAll = true;
+        return;
+    }
+    FDirty = QRegion(rect());
+    update();
+}
+
+void TImage32::Invalidate()
+{
+    Changed();
+}
+
+void TImage32::Repaint()
+{
+    if (FDestroying)
+        return;
+    if (FUpdateCount > 0) {
+        FPendingAll = true;
+        return;
+    }
+    if (FDirty.isEmpty())
+        repaint();
+    else
+        repaint(FDirty);
+}
+
+void TImage32::InvalidateRect(const QRect& rect)
+{
+    if (FDestroying || rect.isEmpty())
+        return;
+    if (FUpdateCount > 0) {
+        FPending += rect;
+        return;
+    }
+    if (!isVisible())
+        return; // showing it paints everything anyway
+    const QRect r = rect & this->rect();
+    if (r.isEmpty())
+        return;
+    FDirty += r;
+    update(r);
+}
+
+void TImage32::DrawBitmap(QPainter& painter, const TBitmap32& bitmap, QPoint at,
+                          const QRect& clip) const
+{
+    if (!bitmap.Shows())
+        return;
+    const QRect target = QRect(at, bitmap.Image().size()) & clip;
+    if (target.isEmpty())
+        return;
+    painter.drawImage(target.topLeft(), bitmap.Prepared(), target.translated(-at));
+}
+
+void TImage32::PaintTo(QPainter& painter, const QRect& clip) const
+{
+    painter.save();
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    painter.setOpacity(1.0);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.fillRect(clip, FColor);
+    DrawBitmap(painter, FBitmap, QPoint(0, 0), clip);
+    // Indexes, not iterators: nothing here calls out, but the collection may have shrunk
+    // since the paint was asked for.
+    for (int i = 0; i < FLayers.Count(); ++i) {
+        const TBitmapLayer* layer = FLayers.Items(i);
+        DrawBitmap(painter, layer->Bitmap(), layer->PaintRect().topLeft(), clip);
+    }
+    painter.restore();
+}
+
+void TImage32::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    const QRegion region = event->region();
+    for (const QRect& r : region)
+        PaintTo(painter, r);
+    FDirty -= region;
+}
+
+void TImage32::mouseMoveEvent(QMouseEvent* event)
+{
+    const QPointF pos = event->position();
+    const int x = int(std::floor(pos.x()));
+    const int y = int(std::floor(pos.y()));
+    event->accept();
+    if (!OnMouseMove)
+        return;
+    TBitmapLayer* layer = FLayers.HitTest(x, y);
+    const TImageMouseMoveEvent handler = OnMouseMove; // the handler may replace or free it
+    handler(this, event->modifiers(), x, y, layer);
+}
+
+void TImage32::mousePressEvent(QMouseEvent* event)
+{
+    const QPointF pos = event->position();
+    const int x = int(std::floor(pos.x()));
+    const int y = int(std::floor(pos.y()));
+    event->accept();
+    if (event->button() == Qt::LeftButton)
+        FPressed = true;
+    // Only the topmost layer under the pointer hears the press; without a handler it
+    // swallows it. The handler may run event loops and destroy layers or this image, so
+    // nothing of either is touched after it returns.
+    TBitmapLayer* layer = FLayers.HitTest(x, y);
+    if (!layer || !layer->OnMouseDown)
+        return;
+    const TLayerMouseDownEvent handler = layer->OnMouseDown;
+    handler(layer, event->button(), event->modifiers(), x, y);
+}
+
+void TImage32::mouseReleaseEvent(QMouseEvent* event)
+{
+    event->accept();
+    if (event->button() != Qt::LeftButton || !FPressed)
+        return;
+    FPressed = false;
+    if (!rect().contains(event->position().toPoint()) || !OnClick)
+        return;
+    const TNotifyEvent handler = OnClick; // may destroy this image
+    handler(this);
+}

@@ -1,0 +1,560 @@
+#include "platform/Image32.h"
+
+#include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+QImage Solid(int w, int h, uint32_t argb)
+{
+    QImage image(w, h, QImage::Format_ARGB32);
+    image.fill(argb);
+    return image;
+}
+
+int Channel(uint32_t argb, int shift)
+{
+    return int((argb >> shift) & 0xff);
+}
+
+// ---------------------------------------------------------------------------------------
+// Blending: below + (pixel - below) * a / 255, with the opacity a = pixel alpha * master
+// alpha / 255 taken as a whole number from 0 to 255 (rounded).
+
+struct BlendCase
+{
+    uint32_t below; // opaque background, 0xffRRGGBB
+    uint32_t pixel; // straight ARGB
+    uint8_t master;
+    TDrawMode mode;
+};
+
+class BlendTest : public ::testing::TestWithParam<BlendCase>
+{};
+
+TEST_P(BlendTest, OnePixelOverKnownBackgroundMatchesTheFormula)
+{
+    const BlendCase c = GetParam();
+    TImage32 image;
+    image.resize(1, 1);
+    image.SetColor(QColor::fromRgb(c.below));
+    TBitmapLayer* layer = image.Layers().Add();
+    layer->Bitmap().SetImage(Solid(1, 1, c.pixel));
+    layer->Bitmap().SetDrawMode(c.mode);
+    layer->Bitmap().SetMasterAlpha(c.master);
+    layer->SetLocation({0, 0, 1, 1});
+
+    QImage target(1, 1, QImage::Format_RGB32);
+    target.fill(0xff123456u);
+    QPainter painter(&target);
+    image.PaintTo(painter, QRect(0, 0, 1, 1));
+    painter.end();
+    const uint32_t got = target.pixel(0, 0);
+
+    const double a =
+        c.mode == dmOpaque ? 255.0 : std::round(double(c.pixel >> 24) * c.master / 255.0);
+    for (int shift : {16, 8, 0}) {
+        const double below = Channel(c.below, shift);
+        const double pixel = Channel(c.pixel, shift);
+        const double want = below + (pixel - below) * a / 255.0;
+        EXPECT_LE(std::abs(Channel(got, shift) - want), 1.0)
+            << "channel shift " << shift << ": got " << Channel(got, shift) << ", want "
+            << want << std::hex << " (pixel 0x" << c.pixel << " over 0x" << c.below
+            << ", master " << std::dec << int(c.master) << ")";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pixels, BlendTest,
+    ::testing::Values(
+        // Fully opaque pixel, full master alpha: the pixel itself.
+        BlendCase{0xff008000u, 0xffff0000u, 255, dmBlend},
+        // Master alpha 0 draws nothing, whatever the pixel.
+        BlendCase{0xff008000u, 0xffffffffu, 0, dmBlend},
+        // Transparent pixel keeps its colour channels but shows nothing.
+        BlendCase{0xff008000u, 0x00ff00ffu, 255, dmBlend},
+        // The card faces' alpha 254 over the table green.
+        BlendCase{0xff008000u, 0xfeffffffu, 255, dmBlend},
+        // Dimmed card (master alpha 100).
+        BlendCase{0xff008000u, 0xfe102030u, 100, dmBlend},
+        BlendCase{0xff008000u, 0xffffffffu, 100, dmBlend},
+        // Half-transparent pixel at half master alpha: a = 64.
+        BlendCase{0xff000000u, 0x80ffffffu, 128, dmBlend},
+        BlendCase{0xffffffffu, 0x80000000u, 128, dmBlend},
+        // Caption pulse values over green.
+        BlendCase{0xff008000u, 0xc0f0f0ffu, 20, dmBlend},
+        BlendCase{0xff008000u, 0x40f0f0ffu, 245, dmBlend},
+        BlendCase{0xff7f7f7fu, 0x01ffffffu, 255, dmBlend},
+        BlendCase{0xff7f7f7fu, 0xfe000000u, 254, dmBlend},
+        BlendCase{0xff3c9ad1u, 0x9b2f81e4u, 201, dmBlend},
+        BlendCase{0xffd1003cu, 0x64e4812fu, 37, dmBlend},
+        // Opaque drawing copies the colour and ignores both alphas.
+        BlendCase{0xff008000u, 0x00ff8040u, 255, dmOpaque},
+        BlendCase{0xff008000u, 0x80ff8040u, 0, dmOpaque},
+        BlendCase{0xffffffffu, 0xfe204060u, 100, dmOpaque}));
+
+// Exhaustive sweep of alphas on a few colour pairs: the table above names the cases a
+// reader cares about, this catches rounding drift anywhere in between.
+TEST(Blend, EveryPixelAlphaAndMasterAlphaWithinOne)
+{
+    const uint32_t belows[] = {0xff008000u, 0xffffffffu, 0xff000000u};
+    const uint32_t colours[] = {0x00ffffffu, 0x00000000u, 0x00c83264u};
+    int worst = 0;
+    for (uint32_t below : belows) {
+        for (uint32_t colour : colours) {
+            // One bitmap of 256 x 256 pixels: x is the pixel alpha, y the master alpha
+            // is emulated per row by painting each row with its own master alpha.
+            QImage pixels(256, 1, QImage::Format_ARGB32);
+            for (int x = 0; x < 256; ++x)
+                pixels.setPixel(x, 0, (uint32_t(x) << 24) | colour);
+            TImage32 image;
+            image.resize(256, 256);
+            image.SetColor(QColor::fromRgb(below));
+            for (int m = 0; m < 256; ++m) {
+                TBitmapLayer* row = image.Layers().Add();
+                row->Bitmap().SetImage(pixels);
+                row->Bitmap().SetDrawMode(dmBlend);
+                row->Bitmap().SetMasterAlpha(uint8_t(m));
+                row->SetLocation({0, float(m), 256, float(m + 1)});
+            }
+            QImage target(256, 256, QImage::Format_RGB32);
+            QPainter painter(&target);
+            image.PaintTo(painter, target.rect());
+            painter.end();
+            for (int m = 0; m < 256; ++m) {
+                auto line = reinterpret_cast<const uint32_t*>(target.constScanLine(m));
+                for (int x = 0; x < 256; ++x) {
+                    const double a = std::round(x * m / 255.0);
+                    for (int shift : {16, 8, 0}) {
+                        const double b = Channel(below, shift);
+                        const double want = b + (Channel(colour, shift) - b) * a / 255.0;
+                        const int diff = int(std::lround(
+                            std::ceil(std::abs(Channel(line[x], shift) - want) - 1e-9)));
+                        worst = std::max(worst, diff);
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_LE(worst, 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// TBitmap32 values
+
+TEST(Bitmap32, AssignCopiesPixelsDrawModeAndMasterAlphaButNotTheOwnersHook)
+{
+    TBitmap32 source(3, 2);
+    source.SetPixel(2, 1, 0x80112233u);
+    source.SetDrawMode(dmBlend);
+    source.SetMasterAlpha(100);
+
+    int sourceCalls = 0;
+    int targetCalls = 0;
+    source.OnChange = [&] { ++sourceCalls; };
+    TBitmap32 target;
+    target.SetDrawMode(dmOpaque);
+    target.SetMasterAlpha(7);
+    target.OnChange = [&] { ++targetCalls; };
+
+    target = source;
+    EXPECT_EQ(target.Width(), 3);
+    EXPECT_EQ(target.Height(), 2);
+    EXPECT_EQ(target.Pixel(2, 1), 0x80112233u);
+    EXPECT_EQ(target.DrawMode(), dmBlend);
+    EXPECT_EQ(target.MasterAlpha(), 100);
+    EXPECT_EQ(targetCalls, 1);
+    EXPECT_EQ(sourceCalls, 0);
+
+    // A later change of the copy leaves the source alone.
+    target.SetPixel(0, 0, 0xffffffffu);
+    target.SetMasterAlpha(0);
+    EXPECT_EQ(source.Pixel(0, 0), 0u);
+    EXPECT_EQ(source.MasterAlpha(), 100);
+    EXPECT_EQ(sourceCalls, 0);
+    ASSERT_TRUE(target.OnChange);
+
+    // Copy construction (what a list does) takes the settings too.
+    const TBitmap32 copy(source);
+    EXPECT_EQ(copy.DrawMode(), dmBlend);
+    EXPECT_EQ(copy.MasterAlpha(), 100);
+    EXPECT_FALSE(copy.OnChange);
+}
+
+TEST(Bitmap32, StraightAlphaKeepsTheColourOfTransparentPixels)
+{
+    TBitmap32 bitmap(1, 1);
+    EXPECT_EQ(bitmap.Pixel(0, 0), 0u); // new pixels are transparent black
+    bitmap.SetPixel(0, 0, 0x00abcdefu);
+    EXPECT_EQ(bitmap.Pixel(0, 0), 0x00abcdefu);
+    const TBitmap32 fromImage(Solid(2, 2, 0x00abcdefu));
+    EXPECT_EQ(fromImage.Pixel(1, 1), 0x00abcdefu);
+    EXPECT_EQ(fromImage.Image().format(), QImage::Format_ARGB32);
+}
+
+TEST(Bitmap32, ChangingPixelsAfterPaintingIsSeenOnTheNextPaint)
+{
+    TImage32 image;
+    image.resize(1, 1);
+    image.SetColor(Qt::black);
+    TBitmapLayer* layer = image.Layers().Add();
+    layer->Bitmap().SetImage(Solid(1, 1, 0xffff0000u));
+    layer->Bitmap().SetDrawMode(dmBlend);
+    layer->SetLocation({0, 0, 1, 1});
+    QImage target(1, 1, QImage::Format_RGB32);
+    auto paint = [&] {
+        QPainter painter(&target);
+        image.PaintTo(painter, target.rect());
+    };
+    paint();
+    EXPECT_EQ(target.pixel(0, 0), 0xffff0000u);
+    layer->Bitmap().SetPixel(0, 0, 0xff0000ffu);
+    paint();
+    EXPECT_EQ(target.pixel(0, 0), 0xff0000ffu);
+    layer->Bitmap().SetMasterAlpha(0);
+    paint();
+    EXPECT_EQ(target.pixel(0, 0), 0xff000000u);
+}
+
+// ---------------------------------------------------------------------------------------
+// Layers, hit testing and mouse routing
+
+class LayersTest : public ::testing::Test
+{
+protected:
+    TBitmapLayer* AddLayer(int left, int top, int w, int h)
+    {
+        TBitmapLayer* layer = image.Layers().Add();
+        layer->Bitmap().SetImage(Solid(w, h, 0xff000000u));
+        layer->Bitmap().SetDrawMode(dmBlend);
+        layer->SetLocation({float(left), float(top), float(left + w), float(top + h)});
+        return layer;
+    }
+    void Press(int x, int y, Qt::MouseButton button = Qt::LeftButton)
+    {
+        QTest::mousePress(&image, button, Qt::NoModifier, QPoint(x, y));
+    }
+    TImage32 image;
+};
+
+struct HitCase
+{
+    double x, y;
+    bool hit;
+};
+
+class HitTestEdges : public ::testing::TestWithParam<HitCase>
+{};
+
+TEST_P(HitTestEdges, LeftAndTopIncludedRightAndBottomExcluded)
+{
+    TImage32 image;
+    TBitmapLayer* layer = image.Layers().Add();
+    layer->Bitmap().SetSize(53, 83);
+    layer->Bitmap().SetMasterAlpha(0); // hit whatever the alpha
+    layer->SetLocation({8, 232, 61, 315});
+    const HitCase c = GetParam();
+    EXPECT_EQ(image.Layers().HitTest(c.x, c.y), c.hit ? layer : nullptr)
+        << "at (" << c.x << ", " << c.y << ")";
+}
+
+INSTANTIATE_TEST_SUITE_P(Slot1, HitTestEdges,
+                         ::testing::Values(HitCase{8, 232, true}, HitCase{60, 314, true},
+                                           HitCase{61, 232, false}, HitCase{8, 315, false},
+                                           HitCase{7, 240, false}, HitCase{30, 231, false},
+                                           HitCase{60.5, 314.5, true}));
+
+TEST_F(LayersTest, NewLayersGoOnTopAndBringToFrontReorders)
+{
+    TBitmapLayer* a = AddLayer(0, 0, 10, 10);
+    TBitmapLayer* b = AddLayer(0, 0, 10, 10);
+    TBitmapLayer* c = AddLayer(0, 0, 10, 10);
+    EXPECT_EQ(image.Layers().Count(), 3);
+    EXPECT_EQ(a->Index(), 0);
+    EXPECT_EQ(c->Index(), 2);
+    EXPECT_EQ(image.Layers().HitTest(5, 5), c);
+    a->BringToFront();
+    EXPECT_EQ(image.Layers().Items(0), b);
+    EXPECT_EQ(image.Layers().Items(1), c);
+    EXPECT_EQ(image.Layers().Items(2), a);
+    EXPECT_EQ(image.Layers().HitTest(5, 5), a);
+    delete c; // a destroyed layer leaves its collection
+    EXPECT_EQ(image.Layers().Count(), 2);
+    EXPECT_EQ(a->Index(), 1);
+    image.Layers().Clear();
+    EXPECT_EQ(image.Layers().Count(), 0);
+    EXPECT_EQ(image.Layers().HitTest(5, 5), nullptr);
+}
+
+TEST_F(LayersTest, MouseDownGoesToTheTopmostHitLayerOnly)
+{
+    image.resize(100, 100);
+    int lowerCalls = 0;
+    TBitmapLayer* lower = AddLayer(10, 10, 40, 40);
+    lower->OnMouseDown = [&](TBitmapLayer* sender, Qt::MouseButton button,
+                             Qt::KeyboardModifiers, int x, int y) {
+        ++lowerCalls;
+        EXPECT_EQ(sender, lower);
+        EXPECT_EQ(button, Qt::LeftButton);
+        EXPECT_EQ(x, 12);
+        EXPECT_EQ(y, 45);
+    };
+    // A handler-less layer over part of it swallows the presses there.
+    TBitmapLayer* cover = AddLayer(30, 30, 40, 40);
+    cover->Bitmap().SetMasterAlpha(0); // invisible, still hit
+
+    Press(35, 35);
+    EXPECT_EQ(lowerCalls, 0);
+    Press(12, 45);
+    EXPECT_EQ(lowerCalls, 1);
+    // Once on top the lower layer hears presses in the overlap too.
+    lower->OnMouseDown = [&](TBitmapLayer*, Qt::MouseButton, Qt::KeyboardModifiers, int,
+                             int) { ++lowerCalls; };
+    lower->BringToFront();
+    Press(35, 35);
+    EXPECT_EQ(lowerCalls, 2);
+    Press(90, 90); // no layer there
+    EXPECT_EQ(lowerCalls, 2);
+}
+
+TEST_F(LayersTest, MouseMoveReportsTheTopmostLayerOrNull)
+{
+    image.resize(100, 100);
+    TBitmapLayer* a = AddLayer(0, 0, 20, 20);
+    TBitmapLayer* b = AddLayer(10, 10, 20, 20);
+    std::vector<std::pair<QPoint, TBitmapLayer*>> seen;
+    image.OnMouseMove = [&](QObject* sender, Qt::KeyboardModifiers, int x, int y,
+                            TBitmapLayer* layer) {
+        EXPECT_EQ(sender, &image);
+        seen.emplace_back(QPoint(x, y), layer);
+    };
+    for (QPoint p : {QPoint(5, 5), QPoint(15, 15), QPoint(50, 50), QPoint(29, 29)}) {
+        QMouseEvent move(QEvent::MouseMove, p, image.mapToGlobal(p), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(&image, &move);
+    }
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0], std::make_pair(QPoint(5, 5), a));
+    EXPECT_EQ(seen[1], std::make_pair(QPoint(15, 15), b));
+    EXPECT_EQ(seen[2], std::make_pair(QPoint(50, 50), static_cast<TBitmapLayer*>(nullptr)));
+    EXPECT_EQ(seen[3], std::make_pair(QPoint(29, 29), b));
+}
+
+TEST_F(LayersTest, ClickNeedsPressAndReleaseInside)
+{
+    image.resize(50, 50);
+    AddLayer(0, 0, 50, 50); // layers do not keep the image from being clicked
+    int clicks = 0;
+    image.OnClick = [&](QObject*) { ++clicks; };
+    QTest::mouseClick(&image, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_EQ(clicks, 1);
+    QTest::mouseClick(&image, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_EQ(clicks, 1);
+    QTest::mousePress(&image, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+    QTest::mouseRelease(&image, Qt::LeftButton, Qt::NoModifier, QPoint(60, 10));
+    EXPECT_EQ(clicks, 1);
+}
+
+TEST(LayerHandlers, ClickHandlerMayDestroyTheImage)
+{
+    auto* image = new TImage32;
+    image->resize(50, 50);
+    for (int i = 0; i < 3; ++i) {
+        TBitmapLayer* layer = image->Layers().Add();
+        layer->Bitmap().SetSize(10, 10);
+        layer->SetLocation({0, 0, 10, 10});
+    }
+    QPointer<TImage32> alive(image);
+    image->OnClick = [&](QObject*) {
+        image->Layers().Clear();
+        delete image;
+    };
+    QTest::mouseClick(image, Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    EXPECT_TRUE(alive.isNull());
+}
+
+TEST(LayerHandlers, MouseDownHandlerMayDestroyLayersAndPaintingGoesOn)
+{
+    TImage32 image;
+    image.resize(60, 60);
+    image.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&image));
+    std::vector<TBitmapLayer*> layers;
+    for (int i = 0; i < 5; ++i) {
+        TBitmapLayer* layer = image.Layers().Add();
+        layer->Bitmap().SetImage(Solid(20, 20, 0xff0000ffu));
+        layer->Bitmap().SetDrawMode(dmBlend);
+        layer->SetLocation({float(i * 5), 0, float(i * 5 + 20), 20});
+        layers.push_back(layer);
+    }
+    layers.back()->OnMouseDown = [&](TBitmapLayer* sender, Qt::MouseButton,
+                                     Qt::KeyboardModifiers, int, int) {
+        delete layers[1];
+        delete sender; // the layer whose handler runs
+        image.Repaint();
+    };
+    QTest::mousePress(&image, Qt::LeftButton, Qt::NoModifier, QPoint(25, 5));
+    EXPECT_EQ(image.Layers().Count(), 3);
+    image.Repaint();
+    EXPECT_EQ(image.grab().toImage().pixel(30, 5), QColor(Qt::blue).rgb());
+    EXPECT_EQ(image.grab().toImage().pixel(45, 5), QColor(Qt::white).rgb());
+}
+
+// ---------------------------------------------------------------------------------------
+// Change tracking: what gets repainted, and when
+
+class PaintRecorder : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            ++paints;
+            painted += static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+    int paints = 0;
+    QRegion painted;
+};
+
+class ChangeTracking : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        image.resize(344, 538);
+        image.SetColor(QColor(0, 128, 0));
+        card = image.Layers().Add();
+        card->Bitmap().SetImage(Solid(53, 83, 0xfeffffffu));
+        card->Bitmap().SetDrawMode(dmBlend);
+        card->SetLocation({8, 232, 61, 315});
+        hidden = image.Layers().Add();
+        hidden->Bitmap().SetImage(Solid(59, 89, 0xff000000u));
+        hidden->Bitmap().SetDrawMode(dmBlend);
+        hidden->Bitmap().SetMasterAlpha(0);
+        hidden->SetLocation({269, 229, 328, 318});
+        image.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&image));
+        Settle();
+        image.installEventFilter(&recorder);
+    }
+    // Lets every pending paint happen, then forgets it.
+    void Settle()
+    {
+        QTest::qWait(30);
+        recorder.paints = 0;
+        recorder.painted = QRegion();
+    }
+    bool WaitForPaint() { return QTest::qWaitFor([&] { return recorder.paints > 0; }, 1000); }
+
+    TImage32 image;
+    TBitmapLayer* card = nullptr;
+    TBitmapLayer* hidden = nullptr;
+    PaintRecorder recorder;
+};
+
+TEST_F(ChangeTracking, AMoveRepaintsOldAndNewRectanglesOnly)
+{
+    card->SetLocation({38, 206, 91, 289});
+    ASSERT_TRUE(WaitForPaint());
+    const QRegion expected = QRegion(8, 232, 53, 83) + QRegion(38, 206, 53, 83);
+    EXPECT_EQ(recorder.painted.intersected(expected), expected);
+    EXPECT_TRUE(expected.boundingRect().contains(recorder.painted.boundingRect()))
+        << "painted " << recorder.painted.boundingRect().width() << " x "
+        << recorder.painted.boundingRect().height();
+}
+
+TEST_F(ChangeTracking, RepaintPaintsOnlyWhatChangedBeforeReturning)
+{
+    image.BeginUpdate();
+    card->SetLocation({28, 232, 81, 315});
+    image.EndUpdate();
+    image.Repaint();
+    EXPECT_EQ(recorder.paints, 1);
+    EXPECT_EQ(recorder.painted.boundingRect(), QRect(8, 232, 73, 83));
+    // The card (white, alpha 254) now covers what was green there.
+    const QColor moved = image.grab().toImage().pixelColor(70, 250);
+    EXPECT_GE(moved.red(), 253);
+    EXPECT_GE(moved.blue(), 253);
+}
+
+TEST_F(ChangeTracking, BeginUpdateHoldsPaintsUntilEndUpdate)
+{
+    image.BeginUpdate();
+    image.BeginUpdate(); // nested
+    card->SetLocation({140, 8, 193, 91});
+    card->Bitmap().SetMasterAlpha(100);
+    image.Invalidate();
+    image.Repaint();
+    QTest::qWait(30);
+    EXPECT_EQ(recorder.paints, 0);
+    image.EndUpdate();
+    QTest::qWait(30);
+    EXPECT_EQ(recorder.paints, 0);
+    image.EndUpdate();
+    ASSERT_TRUE(WaitForPaint());
+    // Invalidate asked for everything while suspended.
+    EXPECT_EQ(recorder.painted, QRegion(image.rect()));
+}
+
+TEST_F(ChangeTracking, ChangesOfAHiddenLayerRepaintNothing)
+{
+    hidden->BringToFront();
+    hidden->SetLocation({5, 229, 64, 318});
+    hidden->Bitmap().SetDrawMode(dmBlend);
+    QTest::qWait(30);
+    EXPECT_EQ(recorder.paints, 0);
+    // Showing it repaints its own rectangle.
+    hidden->Bitmap().SetMasterAlpha(255);
+    ASSERT_TRUE(WaitForPaint());
+    EXPECT_EQ(recorder.painted.boundingRect(), QRect(5, 229, 59, 89));
+}
+
+TEST_F(ChangeTracking, BringToFrontRepaintsOnlyWhenTheOrderChanges)
+{
+    hidden->Bitmap().SetMasterAlpha(255);
+    Settle();
+    hidden->BringToFront(); // already on top
+    QTest::qWait(30);
+    EXPECT_EQ(recorder.paints, 0);
+    card->BringToFront();
+    ASSERT_TRUE(WaitForPaint());
+    EXPECT_EQ(recorder.painted.boundingRect(), QRect(8, 232, 53, 83));
+}
+
+TEST(ImagePainting, BackgroundThenOwnBitmapThenLayersBottomToTop)
+{
+    TImage32 image;
+    image.resize(4, 1);
+    image.SetColor(QColor(0, 128, 0));
+    image.Bitmap().SetImage(Solid(3, 1, 0xffff0000u)); // covers x 0..2
+    image.Bitmap().SetDrawMode(dmBlend);
+    TBitmapLayer* lower = image.Layers().Add();
+    lower->Bitmap().SetImage(Solid(2, 1, 0xff0000ffu)); // x 1..2
+    lower->Bitmap().SetDrawMode(dmBlend);
+    lower->SetLocation({1, 0, 3, 1});
+    TBitmapLayer* upper = image.Layers().Add();
+    upper->Bitmap().SetImage(Solid(1, 1, 0xffffffffu)); // x 2
+    upper->Bitmap().SetDrawMode(dmBlend);
+    upper->SetLocation({1.6f, 0, 2.6f, 1}); // rounded to 2
+
+    QImage target(4, 1, QImage::Format_RGB32);
+    QPainter painter(&target);
+    image.PaintTo(painter, target.rect());
+    painter.end();
+    EXPECT_EQ(target.pixel(0, 0), 0xffff0000u);
+    EXPECT_EQ(target.pixel(1, 0), 0xff0000ffu);
+    EXPECT_EQ(target.pixel(2, 0), 0xffffffffu);
+    EXPECT_EQ(target.pixel(3, 0), 0xff008000u);
+}
+
+} // namespace
