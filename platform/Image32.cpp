@@ -198,8 +198,8 @@ int TBitmapLayer::Index() const
 
 QRect TBitmapLayer::PaintRect() const
 {
-    return QRect(int(std::lround(FLocation.Left)), int(std::lround(FLocation.Top)),
-                 FBitmap.Width(), FBitmap.Height());
+    return QRect(int(std::lround(FLocation.Left)), int(std::lround(FLocation.Top)), FBitmap.Width(),
+                 FBitmap.Height());
 }
 
 void TBitmapLayer::Refresh()

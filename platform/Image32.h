@@ -27,7 +27,11 @@ struct TFloatPoint
 };
 using TArrayOfFloatPoint = std::vector<TFloatPoint>;
 
-enum TDrawMode : uint8_t { dmOpaque, dmBlend };
+enum TDrawMode : uint8_t
+{
+    dmOpaque,
+    dmBlend
+};
 
 // A 32-bit picture: pixels 0xAARRGGBB, straight (not premultiplied) alpha.
 class TBitmap32
@@ -150,8 +154,8 @@ private:
     bool FClearing = false;
 };
 
-using TImageMouseMoveEvent = std::function<void(QObject* Sender, Qt::KeyboardModifiers Shift,
-                                                int X, int Y, TBitmapLayer* Layer)>;
+using TImageMouseMoveEvent = std::function<void(QObject* Sender, Qt::KeyboardModifiers Shift, int X,
+                                                int Y, TBitmapLayer* Layer)>;
 using TNotifyEvent = std::function<void(QObject* Sender)>;
 
 // A widget that paints its background colour, its own bitmap, then its layers bottom to top.
@@ -169,7 +173,7 @@ public:
     void BeginUpdate();
     void EndUpdate(); // repaints what changed while suspended
     bool Updating() const { return FUpdateCount > 0; }
-    void Changed();   // everything needs repainting
+    void Changed();    // everything needs repainting
     void Invalidate(); // repaint soon
     void Repaint();    // paint what changed now, before returning (everything if nothing did)
 

@@ -38,7 +38,8 @@ struct BlendCase
 };
 
 class BlendTest : public ::testing::TestWithParam<BlendCase>
-{};
+{
+};
 
 TEST_P(BlendTest, OnePixelOverKnownBackgroundMatchesTheFormula)
 {
@@ -66,40 +67,39 @@ TEST_P(BlendTest, OnePixelOverKnownBackgroundMatchesTheFormula)
         const double pixel = Channel(c.pixel, shift);
         const double want = below + (pixel - below) * a / 255.0;
         EXPECT_LE(std::abs(Channel(got, shift) - want), 1.0)
-            << "channel shift " << shift << ": got " << Channel(got, shift) << ", want "
-            << want << std::hex << " (pixel 0x" << c.pixel << " over 0x" << c.below
-            << ", master " << std::dec << int(c.master) << ")";
+            << "channel shift " << shift << ": got " << Channel(got, shift) << ", want " << want
+            << std::hex << " (pixel 0x" << c.pixel << " over 0x" << c.below << ", master "
+            << std::dec << int(c.master) << ")";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Pixels, BlendTest,
-    ::testing::Values(
-        // Fully opaque pixel, full master alpha: the pixel itself.
-        BlendCase{0xff008000u, 0xffff0000u, 255, dmBlend},
-        // Master alpha 0 draws nothing, whatever the pixel.
-        BlendCase{0xff008000u, 0xffffffffu, 0, dmBlend},
-        // Transparent pixel keeps its colour channels but shows nothing.
-        BlendCase{0xff008000u, 0x00ff00ffu, 255, dmBlend},
-        // The card faces' alpha 254 over the table green.
-        BlendCase{0xff008000u, 0xfeffffffu, 255, dmBlend},
-        // Dimmed card (master alpha 100).
-        BlendCase{0xff008000u, 0xfe102030u, 100, dmBlend},
-        BlendCase{0xff008000u, 0xffffffffu, 100, dmBlend},
-        // Half-transparent pixel at half master alpha: a = 64.
-        BlendCase{0xff000000u, 0x80ffffffu, 128, dmBlend},
-        BlendCase{0xffffffffu, 0x80000000u, 128, dmBlend},
-        // Caption pulse values over green.
-        BlendCase{0xff008000u, 0xc0f0f0ffu, 20, dmBlend},
-        BlendCase{0xff008000u, 0x40f0f0ffu, 245, dmBlend},
-        BlendCase{0xff7f7f7fu, 0x01ffffffu, 255, dmBlend},
-        BlendCase{0xff7f7f7fu, 0xfe000000u, 254, dmBlend},
-        BlendCase{0xff3c9ad1u, 0x9b2f81e4u, 201, dmBlend},
-        BlendCase{0xffd1003cu, 0x64e4812fu, 37, dmBlend},
-        // Opaque drawing copies the colour and ignores both alphas.
-        BlendCase{0xff008000u, 0x00ff8040u, 255, dmOpaque},
-        BlendCase{0xff008000u, 0x80ff8040u, 0, dmOpaque},
-        BlendCase{0xffffffffu, 0xfe204060u, 100, dmOpaque}));
+INSTANTIATE_TEST_SUITE_P(Pixels, BlendTest,
+                         ::testing::Values(
+                             // Fully opaque pixel, full master alpha: the pixel itself.
+                             BlendCase{0xff008000u, 0xffff0000u, 255, dmBlend},
+                             // Master alpha 0 draws nothing, whatever the pixel.
+                             BlendCase{0xff008000u, 0xffffffffu, 0, dmBlend},
+                             // Transparent pixel keeps its colour channels but shows nothing.
+                             BlendCase{0xff008000u, 0x00ff00ffu, 255, dmBlend},
+                             // The card faces' alpha 254 over the table green.
+                             BlendCase{0xff008000u, 0xfeffffffu, 255, dmBlend},
+                             // Dimmed card (master alpha 100).
+                             BlendCase{0xff008000u, 0xfe102030u, 100, dmBlend},
+                             BlendCase{0xff008000u, 0xffffffffu, 100, dmBlend},
+                             // Half-transparent pixel at half master alpha: a = 64.
+                             BlendCase{0xff000000u, 0x80ffffffu, 128, dmBlend},
+                             BlendCase{0xffffffffu, 0x80000000u, 128, dmBlend},
+                             // Caption pulse values over green.
+                             BlendCase{0xff008000u, 0xc0f0f0ffu, 20, dmBlend},
+                             BlendCase{0xff008000u, 0x40f0f0ffu, 245, dmBlend},
+                             BlendCase{0xff7f7f7fu, 0x01ffffffu, 255, dmBlend},
+                             BlendCase{0xff7f7f7fu, 0xfe000000u, 254, dmBlend},
+                             BlendCase{0xff3c9ad1u, 0x9b2f81e4u, 201, dmBlend},
+                             BlendCase{0xffd1003cu, 0x64e4812fu, 37, dmBlend},
+                             // Opaque drawing copies the colour and ignores both alphas.
+                             BlendCase{0xff008000u, 0x00ff8040u, 255, dmOpaque},
+                             BlendCase{0xff008000u, 0x80ff8040u, 0, dmOpaque},
+                             BlendCase{0xffffffffu, 0xfe204060u, 100, dmOpaque}));
 
 // Exhaustive sweep of alphas on a few colour pairs: the table above names the cases a
 // reader cares about, this catches rounding drift anywhere in between.
@@ -252,7 +252,8 @@ struct HitCase
 };
 
 class HitTestEdges : public ::testing::TestWithParam<HitCase>
-{};
+{
+};
 
 TEST_P(HitTestEdges, LeftAndTopIncludedRightAndBottomExcluded)
 {
@@ -299,8 +300,8 @@ TEST_F(LayersTest, MouseDownGoesToTheTopmostHitLayerOnly)
     image.resize(100, 100);
     int lowerCalls = 0;
     TBitmapLayer* lower = AddLayer(10, 10, 40, 40);
-    lower->OnMouseDown = [&](TBitmapLayer* sender, Qt::MouseButton button,
-                             Qt::KeyboardModifiers, int x, int y) {
+    lower->OnMouseDown = [&](TBitmapLayer* sender, Qt::MouseButton button, Qt::KeyboardModifiers,
+                             int x, int y) {
         ++lowerCalls;
         EXPECT_EQ(sender, lower);
         EXPECT_EQ(button, Qt::LeftButton);
@@ -316,8 +317,9 @@ TEST_F(LayersTest, MouseDownGoesToTheTopmostHitLayerOnly)
     Press(12, 45);
     EXPECT_EQ(lowerCalls, 1);
     // Once on top the lower layer hears presses in the overlap too.
-    lower->OnMouseDown = [&](TBitmapLayer*, Qt::MouseButton, Qt::KeyboardModifiers, int,
-                             int) { ++lowerCalls; };
+    lower->OnMouseDown = [&](TBitmapLayer*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+        ++lowerCalls;
+    };
     lower->BringToFront();
     Press(35, 35);
     EXPECT_EQ(lowerCalls, 2);
@@ -337,8 +339,8 @@ TEST_F(LayersTest, MouseMoveReportsTheTopmostLayerOrNull)
         seen.emplace_back(QPoint(x, y), layer);
     };
     for (QPoint p : {QPoint(5, 5), QPoint(15, 15), QPoint(50, 50), QPoint(29, 29)}) {
-        QMouseEvent move(QEvent::MouseMove, p, image.mapToGlobal(p), Qt::NoButton,
-                         Qt::NoButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, p, image.mapToGlobal(p), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
         QCoreApplication::sendEvent(&image, &move);
     }
     ASSERT_EQ(seen.size(), 4u);
@@ -395,8 +397,8 @@ TEST(LayerHandlers, MouseDownHandlerMayDestroyLayersAndPaintingGoesOn)
         layer->SetLocation({float(i * 5), 0, float(i * 5 + 20), 20});
         layers.push_back(layer);
     }
-    layers.back()->OnMouseDown = [&](TBitmapLayer* sender, Qt::MouseButton,
-                                     Qt::KeyboardModifiers, int, int) {
+    layers.back()->OnMouseDown = [&](TBitmapLayer* sender, Qt::MouseButton, Qt::KeyboardModifiers,
+                                     int, int) {
         delete layers[1];
         delete sender; // the layer whose handler runs
         image.Repaint();
@@ -454,7 +456,10 @@ protected:
         recorder.paints = 0;
         recorder.painted = QRegion();
     }
-    bool WaitForPaint() { return QTest::qWaitFor([&] { return recorder.paints > 0; }, 1000); }
+    bool WaitForPaint()
+    {
+        return QTest::qWaitFor([&] { return recorder.paints > 0; }, 1000);
+    }
 
     TImage32 image;
     TBitmapLayer* card = nullptr;
