@@ -1,0 +1,228 @@
+// The about screen: the logo with its pulsing caption over the table, six empty card
+// places and the 52 faces drifting about half-transparently. It lies on top of the table
+// without touching it, so the game and its card moves carry on underneath.
+
+#include "table/About.h"
+
+#include "app/Main.h"
+#include "game/Lib.h"
+#include "timer/ThreadedTimer.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QPalette>
+
+#include <cmath>
+
+namespace {
+
+const QColor TableGreen(0, 128, 0);
+
+// Where the six outlines lie: both goals and all four defenders of the table.
+constexpr QPoint OutlinePlaces[AboutOutlineCount] = {{140, 8},   {110, 96},  {169, 96},
+                                                     {110, 360}, {169, 360}, {140, 448}};
+
+// Rounds half to the even neighbour, as the layout of the logo asks.
+int RoundHalfEven(double Value)
+{
+    return int(std::nearbyint(Value));
+}
+
+TBitmapLayer* AddLayer(TImage32& Image, const TBitmap32& Picture, uint8_t Alpha, int Left,
+                       int Top)
+{
+    TBitmapLayer* layer = Image.Layers().Add();
+    layer->Bitmap() = Picture;
+    layer->Bitmap().SetDrawMode(dmBlend);
+    layer->Bitmap().SetMasterAlpha(Alpha);
+    layer->SetLocation(TFloatRect{float(Left), float(Top), float(Left + Picture.Width()),
+                                  float(Top + Picture.Height())});
+    return layer;
+}
+
+// The screen covers the panel from its inner top-left corner: as wide as the inside and
+// as high as the whole panel. Its bottom line follows its own bottom edge.
+void FitAboutScreen(QFrame& Panel, QWidget& Screen, QWidget* Line)
+{
+    const QRect inside = Panel.contentsRect();
+    Screen.setGeometry(inside.left(), inside.top(), inside.width(), Panel.height());
+    if (Line)
+        Line->setGeometry(0, Screen.height() - 1, Screen.width(), 1);
+}
+
+// Keeps the screen fitted to the panel if the window's size changes while it is shown
+// (the window settles its final size once the window manager has framed it).
+class TAboutScreenFit : public QObject
+{
+public:
+    TAboutScreenFit(QFrame& Panel, TImage32& Screen)
+        : QObject(&Screen), FPanel(Panel), FScreen(Screen)
+    {
+        Panel.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* Watched, QEvent* Event) override
+    {
+        if (Watched == &FPanel && Event->type() == QEvent::Resize)
+            FitAboutScreen(FPanel, FScreen, FScreen.findChild<QFrame*>());
+        return false;
+    }
+
+private:
+    QFrame& FPanel;
+    TImage32& FScreen;
+};
+
+// Clears the timer's busy mark however the tick handler is left.
+class TTickBusy
+{
+public:
+    explicit TTickBusy(TThreadedTimer& Timer) : FTimer(Timer) { FTimer.SetTag(1); }
+    ~TTickBusy() { FTimer.SetTag(0); }
+    TTickBusy(const TTickBusy&) = delete;
+    TTickBusy& operator=(const TTickBusy&) = delete;
+
+private:
+    TThreadedTimer& FTimer;
+};
+
+} // namespace
+
+TFloatPoint AboutBounce(const TFloatRect& R, TFloatPoint V, float Width, float Height)
+{
+    if (R.Left < 0 && V.X < 0)
+        V.X = 1;
+    if (R.Top < 0 && V.Y < 0)
+        V.Y = 1;
+    if (R.Right > Width && V.X > 0)
+        V.X = -1;
+    if (R.Bottom > Height && V.Y > 0)
+        V.Y = -1;
+    return V;
+}
+
+void AboutPulse(uint8_t& Alpha, int& Tag)
+{
+    if (Tag == 1) {
+        if (Alpha >= 10 && Alpha <= 20)
+            Tag = 0;
+        else
+            Alpha = uint8_t(Alpha - 5);
+    } else {
+        if (Alpha + 10 >= 255)
+            Tag = 1;
+        else
+            Alpha = uint8_t(Alpha + 5);
+    }
+}
+
+void TMainForm::ShowAboutScreen()
+{
+    // One screen at a time: About while it is up leaves the running screen as it is.
+    if (FAboutImage)
+        return;
+
+    auto* screen = new TImage32(CardTablePanel);
+    FAboutImage = screen;
+    screen->SetColor(TableGreen);
+    FitAboutScreen(*CardTablePanel, *screen, nullptr);
+    screen->OnClick = [this](QObject* Sender) { LogoClick(Sender); };
+
+    screen->BeginUpdate();
+    for (const QPoint& place : OutlinePlaces)
+        AddLayer(*screen, GameBitmap32List->Bitmap(4), 255, place.x(), place.y());
+
+    // The draws per card come in a fixed order: alpha, left, top, then the velocity.
+    FVelocityArray.clear();
+    FVelocityArray.reserve(CardCount);
+    for (int i = 0; i < CardCount; ++i) {
+        const TBitmap32& face = CardsBitmap32List->Bitmap(i);
+        const auto alpha = uint8_t(RandomInt(155) + 10);
+        const int left = RandomInt(screen->width());
+        const int top = RandomInt(screen->height());
+        AddLayer(*screen, face, alpha, left, top);
+        TFloatPoint velocity;
+        velocity.X = float(RandomReal() - 0.5);
+        velocity.Y = float(RandomReal() - 0.5);
+        FVelocityArray.push_back(velocity);
+    }
+
+    // The logo is centred on the whole panel, border included; the caption on the screen.
+    const TBitmap32& logo = LogoBitmap32List->Bitmap(0);
+    AddLayer(*screen, logo, 255,
+             RoundHalfEven((CardTablePanel->width() - logo.Width()) / 2.0) - 2,
+             RoundHalfEven((CardTablePanel->height() - logo.Height()) / 2.0) - 2);
+    const TBitmap32& caption = LogoBitmap32List->Bitmap(1);
+    TBitmapLayer* captionLayer =
+        AddLayer(*screen, caption, 255, RoundHalfEven((screen->width() - caption.Width()) / 2.0),
+                 RoundHalfEven((screen->height() - caption.Height()) / 2.0) + 23);
+    captionLayer->Tag = 1; // fading out first
+    screen->EndUpdate();
+    screen->Changed();
+
+    auto* line = new QFrame(screen);
+    line->setFrameShape(QFrame::NoFrame);
+    line->setAutoFillBackground(true);
+    QPalette linePalette = line->palette();
+    linePalette.setColor(QPalette::Window, Qt::black);
+    line->setPalette(linePalette);
+    FShape2 = line;
+    FitAboutScreen(*CardTablePanel, *screen, line);
+    new TAboutScreenFit(*CardTablePanel, *screen);
+
+    screen->show();
+    screen->raise();
+    AboutThreadedTimer->SetEnabled(true);
+}
+
+void TMainForm::AboutThreadedTimerTimer(QObject* /*Sender*/)
+{
+    if (!FAboutImage || AboutThreadedTimer->Tag() == 1)
+        return;
+    TTickBusy busy(*AboutThreadedTimer);
+
+    TImage32& screen = *FAboutImage;
+    const auto width = float(screen.width());
+    const auto height = float(screen.height());
+    screen.BeginUpdate();
+    for (int i = 0; i < CardCount && i < int(FVelocityArray.size()); ++i) {
+        TBitmapLayer* layer = screen.Layers().Items(AboutFirstCardLayer + i);
+        TFloatPoint& v = FVelocityArray[size_t(i)];
+        TFloatRect r = layer->Location();
+        r.Left += v.X;
+        r.Right += v.X;
+        r.Top += v.Y;
+        r.Bottom += v.Y;
+        // A random walk without damping: the cards grow livelier until they bounce.
+        v.X = float(v.X + RandomReal() - 0.5);
+        v.Y = float(v.Y + RandomReal() - 0.5);
+        v = AboutBounce(r, v, width, height);
+        layer->SetLocation(r);
+    }
+
+    TBitmapLayer* captionLayer = screen.Layers().Items(AboutCaptionLayer);
+    uint8_t alpha = captionLayer->Bitmap().MasterAlpha();
+    AboutPulse(alpha, captionLayer->Tag);
+    captionLayer->Bitmap().SetMasterAlpha(alpha);
+
+    screen.EndUpdate();
+    screen.Invalidate();
+}
+
+void TMainForm::LogoClick(QObject* /*Sender*/)
+{
+    AboutThreadedTimer->SetEnabled(false);
+    if (!FAboutImage)
+        return;
+    // We are inside the screen's own click: forget it and hide it now, so that no tick
+    // and no second click reaches it, and let the event loop destroy it (its layers and
+    // its line with it) once the click has been handled.
+    TImage32* screen = FAboutImage;
+    FAboutImage = nullptr;
+    FShape2 = nullptr;
+    FVelocityArray.clear();
+    screen->OnClick = nullptr;
+    screen->hide();
+    screen->deleteLater();
+}
