@@ -98,6 +98,8 @@ protected:
     void DealCards(TTurn Turn);
     void AdvanceClock();
     void LogGoal(TTurn Scorer);
+    // The end of a period: goal cards face up, the score sheet, and what it decides next.
+    void EndPeriod();
     void NextMove(TTurn Turn);
     void MarkOwnSlot(int Slot);
     void MarkForwardSlot(int Slot);
