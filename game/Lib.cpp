@@ -1,6 +1,11 @@
 #include "game/Lib.h"
 
+#include <QGuiApplication>
 #include <QRandomGenerator>
+#include <QScreen>
+#include <QShowEvent>
+
+#include <chrono>
 
 QRandomGenerator& GameRandom()
 {
@@ -23,10 +28,190 @@ double RandomReal()
     return GameRandom().generateDouble();
 }
 
+namespace {
+
+TSeedSource& ShuffleSeedSource()
+{
+    static TSeedSource source;
+    return source;
+}
+
+// Nanoseconds fold into 32 bits, so two shuffles within the same millisecond still
+// deal differently.
+quint32 ClockSeed()
+{
+    const auto ns = std::chrono::system_clock::now().time_since_epoch().count();
+    const auto bits = static_cast<quint64>(ns);
+    return quint32(bits ^ (bits >> 32));
+}
+
+// The pack's place on the table (slot 1).
+constexpr TFloatRect PackRect{8, 232, 61, 315};
+
+} // namespace
+
+void SetShuffleSeedSource(TSeedSource Source)
+{
+    ShuffleSeedSource() = std::move(Source);
+}
+
+void CreateCardLayers(TLayerCollection& Layers, TPackOfCards& Pack)
+{
+    for (int i = 1; i <= CardCount; ++i) {
+        TPlayingCard& card = Pack.Card(i);
+        card.CardNo = uint8_t(i);
+        card.Suit = uint8_t((i - 1) / 13);
+        card.Value = TCardValue((i - 1) % 13);
+        card.Layer = Layers.Add();
+    }
+}
+
+void SwapCards(TPackOfCards& Pack, uint8_t I, uint8_t J)
+{
+    TPlayingCard& a = Pack.Card(I);
+    TPlayingCard& b = Pack.Card(J);
+    std::swap(a.Suit, b.Suit);
+    std::swap(a.Value, b.Value);
+    std::swap(a.Layer, b.Layer);
+    b.Beaten = false;
+}
+
+void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces)
+{
+    const TSeedSource& source = ShuffleSeedSource();
+    SeedRandom(source ? source() : ClockSeed());
+
+    for (int i = 1; i <= CardCount; ++i) {
+        TPlayingCard& card = Pack.Card(i);
+        card.Kind = kindFaceUp;
+        card.Beaten = false;
+        TBitmap32& bitmap = card.Layer->Bitmap();
+        bitmap.Assign(Faces.Bitmap(card.Suit * 13 + card.Value));
+        bitmap.SetDrawMode(dmBlend);
+        // After the picture: assigning it takes over the list image's master alpha.
+        bitmap.SetMasterAlpha(0);
+        card.Layer->SetLocation(PackRect);
+    }
+
+    // J never reaches 52: the last place only changes hands when I itself is 52.
+    for (int pass = 0; pass < 3; ++pass)
+        for (int i = 1; i <= CardCount; ++i)
+            SwapCards(Pack, uint8_t(i), uint8_t(1 + RandomInt(CardCount - 1)));
+
+    // Stack the layers in pack order, card 1 on top.
+    for (int i = CardCount; i >= 1; --i)
+        Pack.Card(i).Layer->BringToFront();
+
+    Pack.bTopCardsIndex = 1;
+}
+
 QString OrdinalWord(unsigned N)
 {
     static const char* const words[] = {"first", "second", "third", "fourth", "fifth", "sixth"};
     if (N >= 1 && N <= 6)
         return QString::fromLatin1(words[N - 1]);
     return QStringLiteral("error");
+}
+
+namespace {
+
+// Half of an extent rounded to the nearest integer, a tie going to the even neighbour.
+int HalfTiesToEven(int extent)
+{
+    const int low = extent / 2;
+    if (extent % 2 == 0)
+        return low;
+    return low % 2 == 0 ? low : low + 1;
+}
+
+QString CaptionFor(QMessageBox::Icon kind)
+{
+    switch (kind) {
+    case QMessageBox::Warning:
+        return QStringLiteral("Warning");
+    case QMessageBox::Critical:
+        return QStringLiteral("Error");
+    case QMessageBox::Information:
+        return QStringLiteral("Information");
+    case QMessageBox::Question:
+        return QStringLiteral("Confirm");
+    default:
+        return QGuiApplication::applicationDisplayName();
+    }
+}
+
+TModalResult ToModalResult(int button)
+{
+    switch (button) {
+    case QMessageBox::Ok:
+        return mrOk;
+    case QMessageBox::Cancel:
+        return mrCancel;
+    case QMessageBox::Yes:
+        return mrYes;
+    case QMessageBox::No:
+        return mrNo;
+    default:
+        return mrNone;
+    }
+}
+
+// A message box that places itself once its size is final: QMessageBox fixes its size in
+// its own showEvent, so the position can only be worked out after that.
+class TPlacedMessageBox : public QMessageBox
+{
+public:
+    TPlacedMessageBox(QMessageBox::Icon icon, const QString& text,
+                      QMessageBox::StandardButtons buttons, QWidget* parent, int x, int y)
+        : QMessageBox(icon, CaptionFor(icon), text, buttons, parent), FX(x), FY(y)
+    {
+    }
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QMessageBox::showEvent(event); // final size, then the toolkit's default position
+        if (event->spontaneous())
+            return;
+        const QSize size = frameGeometry().size();
+        QPoint topLeft = frameGeometry().topLeft();
+        if (FX < 0 && FY < 0) {
+            QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+            if (screen) {
+                const QRect area = screen->availableGeometry();
+                topLeft = QPoint(area.left() + (area.width() - size.width()) / 2,
+                                 area.top() + (area.height() - size.height()) / 2);
+            }
+        } else {
+            if (FX >= 0)
+                topLeft.setX(FX - HalfTiesToEven(size.width()));
+            if (FY >= 0)
+                topLeft.setY(FY - HalfTiesToEven(size.height()));
+        }
+        move(topLeft);
+    }
+
+private:
+    int FX;
+    int FY;
+};
+
+} // namespace
+
+TModalResult MessageDlgAt(const QString& Msg, QMessageBox::Icon DlgType,
+                          QMessageBox::StandardButtons Buttons, int32_t HelpCtx, int32_t X,
+                          int32_t Y, QWidget* Parent)
+{
+    TPlacedMessageBox box(DlgType, Msg, Buttons, Parent, X, Y);
+    // The help context travels with the box for the help layer; there is no help file
+    // of its own.
+    box.setProperty("helpContext", HelpCtx);
+    box.setProperty("helpFile", QString());
+    return ToModalResult(box.exec());
+}
+
+TModalResult QuestionAt(const QString& Msg, int32_t X, int32_t Y, QWidget* Parent)
+{
+    return MessageDlgAt(Msg, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, 0, X, Y,
+                        Parent);
 }

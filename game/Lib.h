@@ -6,6 +6,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <cstdint>
+#include <functional>
 
 #include "platform/Image32.h"
 
@@ -79,6 +80,10 @@ enum : uint8_t
 // tests call SeedRandom to make a deal repeatable.
 QRandomGenerator& GameRandom();
 void SeedRandom(quint32 seed);
+// Where the shuffle takes its fresh seed: the clock, unless a test installs a source of
+// its own (an empty function restores the clock).
+using TSeedSource = std::function<quint32()>;
+void SetShuffleSeedSource(TSeedSource Source);
 int RandomInt(int n);     // uniform 0 .. n-1
 double RandomReal();      // uniform [0, 1)
 

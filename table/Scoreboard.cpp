@@ -1,0 +1,150 @@
+// The scoreboard strip under the table: for each side a turn arrow, its name and its goals,
+// and at the right end the period and the period clock.
+#include "app/Main.h"
+
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLayout>
+#include <QPalette>
+
+namespace {
+
+constexpr int ArrowSize = 17;
+constexpr int ArrowPicture = 5; // GameBitmap32List: the turn arrow
+constexpr int LabelTop = 1;
+constexpr int NameCellHeight = 15;
+
+const QColor ComputerRed(255, 0, 0);
+const QColor PlayerBlue(0, 0, 255);
+
+// Arial where it is installed, otherwise a face with the same metrics.
+QFont ScoreboardFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arimo")});
+    font.setBold(true);
+    return font;
+}
+
+// The names are set by their cell height (ascent + descent, leading included), 15 pixels:
+// the largest pixel size whose cell is no taller.
+QFont NameFont()
+{
+    QFont font = ScoreboardFont();
+    for (int pixels = NameCellHeight; pixels > 1; --pixels) {
+        font.setPixelSize(pixels);
+        if (QFontMetrics(font).height() <= NameCellHeight)
+            break;
+    }
+    return font;
+}
+
+QFont FigureFont()
+{
+    QFont font = ScoreboardFont();
+    font.setPointSize(10);
+    return font;
+}
+
+// Keeps every label of the strip as large as its caption. Captions change all through a
+// game, but their left edges stay where BuildScoreboard put them, so a label grows or
+// shrinks to the right.
+class TCaptionSizer : public QLayout
+{
+public:
+    explicit TCaptionSizer(QWidget* strip) : QLayout(strip) {}
+
+    void addItem(QLayoutItem* item) override { delete item; }
+    QLayoutItem* itemAt(int) const override { return nullptr; }
+    QLayoutItem* takeAt(int) override { return nullptr; }
+    int count() const override { return 0; }
+    QSize sizeHint() const override { return {}; }
+
+    void setGeometry(const QRect& rect) override
+    {
+        QLayout::setGeometry(rect);
+        const auto labels = parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
+        for (QLabel* label : labels)
+            if (label->size() != label->sizeHint())
+                label->resize(label->sizeHint());
+    }
+};
+
+void PrepareLabel(QLabel*& label, QWidget* strip, const QString& caption, const QColor& colour,
+                  const QFont& font)
+{
+    if (label == nullptr)
+        label = new QLabel(strip);
+    label->setTextFormat(Qt::PlainText);
+    label->setAutoFillBackground(false); // the strip's white shows through
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    label->setPalette(palette);
+    label->setText(caption);
+    label->adjustSize();
+    label->move(label->x(), LabelTop);
+    label->show();
+}
+
+void PrepareArrow(TImage32*& arrow, QWidget* strip, const TBitmap32& picture, uint8_t alpha)
+{
+    if (arrow == nullptr)
+        arrow = new TImage32(strip);
+    arrow->SetColor(Qt::white);
+    TBitmap32& bitmap = arrow->Bitmap();
+    bitmap.Assign(picture);
+    bitmap.SetDrawMode(dmBlend);
+    bitmap.SetMasterAlpha(alpha);
+    arrow->setGeometry(arrow->x(), 0, ArrowSize, ArrowSize);
+    arrow->show();
+}
+
+} // namespace
+
+void TMainForm::BuildScoreboard(const QString& PlayerName)
+{
+    QWidget* strip = FStaticsPanel;
+    if (strip->layout() == nullptr)
+        new TCaptionSizer(strip);
+
+    const QFont nameFont = NameFont();
+    const QFont figureFont = FigureFont();
+    const TBitmap32& arrowPicture = GameBitmap32List->Bitmap(ArrowPicture);
+    const QString noGoals = QStringLiteral("0  ");
+
+    PrepareArrow(FTurnArrowComputerImage, strip, arrowPicture, 100);
+    PrepareLabel(FComputerLabel, strip, QStringLiteral("Computer"), ComputerRed, nameFont);
+    PrepareLabel(FComputerGoalsLabel, strip, noGoals, Qt::black, figureFont);
+    PrepareArrow(FTurnArrowPlayerImage, strip, arrowPicture, 255);
+    // The name is a new label at every game.
+    delete FPlayerLabel;
+    FPlayerLabel = nullptr;
+    PrepareLabel(FPlayerLabel, strip, PlayerName, PlayerBlue, nameFont);
+    PrepareLabel(FPlayerGoalsLabel, strip, noGoals, Qt::black, figureFont);
+
+    struct TGroup
+    {
+        TImage32* Arrow;
+        QLabel* Name;
+        QLabel* Goals;
+    };
+    const TGroup computer{FTurnArrowComputerImage, FComputerLabel, FComputerGoalsLabel};
+    const TGroup player{FTurnArrowPlayerImage, FPlayerLabel, FPlayerGoalsLabel};
+    const TGroup& first = FGameDealer == alComputer ? computer : player;
+    const TGroup& second = FGameDealer == alComputer ? player : computer;
+    const auto place = [](const TGroup& group, int arrowLeft) {
+        group.Arrow->move(arrowLeft, 0);
+        group.Name->move(arrowLeft + group.Arrow->width() + 3, LabelTop);
+        group.Goals->move(group.Name->x() + group.Name->width() + 4, LabelTop);
+        return group.Goals->x() + group.Goals->width();
+    };
+    place(second, place(first, 0) + 10);
+
+    PrepareLabel(FPeriodTimeLabel, strip, QStringLiteral("20:00"), Qt::black, figureFont);
+    FPeriodTimeLabel->move(strip->width() - FPeriodTimeLabel->width(), LabelTop);
+    PrepareLabel(FPeriodLabel, strip, QStringLiteral("Period 1"), Qt::black, figureFont);
+    FPeriodLabel->move(strip->width() - FPeriodTimeLabel->width() - FPeriodLabel->width() - 10,
+                       LabelTop);
+}

@@ -1,0 +1,208 @@
+// The card table: slot outlines and marks, one highlight frame per slot, the cards'
+// pictures, and the hover that lights a slot the player may play to.
+#include "app/Main.h"
+
+#include <QFrame>
+#include <QPalette>
+#include <QVBoxLayout>
+
+namespace {
+
+// The slot under the pointer at the previous mouse move, -1 for none.
+int LastHotSpot = 1;
+
+constexpr int CardWidth = 53;
+constexpr int CardHeight = 83;
+constexpr int FrameMargin = 3;
+constexpr int TableWidth = 344;
+constexpr int TableHeight = 538;
+constexpr int StripHeight = 17;
+
+const QColor TableGreen(0, 128, 0);
+
+// Top-left corners of the card rectangles of slots 1..14.
+struct TSlotPlace
+{
+    int Left;
+    int Top;
+};
+constexpr TSlotPlace SlotPlaces[SlotCount + 1] = {
+    {0, 0},     {8, 232},   {140, 8},   {110, 96},  {169, 96},  {80, 184},
+    {140, 184}, {200, 184}, {80, 272},  {140, 272}, {200, 272}, {110, 360},
+    {169, 360}, {140, 448}, {272, 232},
+};
+
+// Pictures of GameBitmap32List used by the scene.
+enum : int
+{
+    picPlayerBack = 0,
+    picComputerBack = 1,
+    picPackMark = 2,
+    picDiscardMark = 3,
+    picSlotOutline = 4,
+    picBlackFrame = 6,
+    picRedFrame = 7,
+    picBlueFrame = 8
+};
+
+TFloatRect CardRect(int slot)
+{
+    const TSlotPlace p = SlotPlaces[slot];
+    return {float(p.Left), float(p.Top), float(p.Left + CardWidth), float(p.Top + CardHeight)};
+}
+
+// A new layer on top of `image`, showing a copy of `picture` blended at `alpha`, its
+// top-left corner at (left, top).
+TBitmapLayer* AddPictureLayer(TImage32& image, const TBitmap32& picture, uint8_t alpha,
+                              float left, float top)
+{
+    TBitmapLayer* layer = image.Layers().Add();
+    TBitmap32& bitmap = layer->Bitmap();
+    bitmap.Assign(picture);
+    bitmap.SetDrawMode(dmBlend);
+    bitmap.SetMasterAlpha(alpha);
+    layer->SetLocation({left, top, left + float(picture.Width()), top + float(picture.Height())});
+    return layer;
+}
+
+} // namespace
+
+void TMainForm::BuildTableScene()
+{
+    FGameTableImage = new TImage32(CardTablePanel);
+    FGameTableImage->SetColor(TableGreen);
+    FGameTableImage->setFixedHeight(TableHeight);
+    FGameTableImage->resize(TableWidth, TableHeight);
+    FGameTableImage->OnMouseMove = [this](QObject* Sender, Qt::KeyboardModifiers Shift, int X,
+                                          int Y, TBitmapLayer* Layer) {
+        GameTableMouseMove(Sender, Shift, X, Y, Layer);
+    };
+
+    FGameTableImage->BeginUpdate();
+
+    const auto addSlot = [this](int slot, int markPicture, int framePicture) {
+        const TFloatRect rect = CardRect(slot);
+        AddPictureLayer(*FGameTableImage, GameBitmap32List->Bitmap(markPicture), 255, rect.Left,
+                        rect.Top);
+        THotSpotRect& hotSpot = FHotSpotRects[slot];
+        hotSpot.HotSpotLocation = rect;
+        hotSpot.bhotspot = uint8_t(slot);
+        hotSpot.HSLayer =
+            AddPictureLayer(*FGameTableImage, GameBitmap32List->Bitmap(framePicture), 0,
+                            rect.Left - FrameMargin, rect.Top - FrameMargin);
+        hotSpot.HSLayer->OnMouseDown = [this](TBitmapLayer* Sender, Qt::MouseButton Button,
+                                              Qt::KeyboardModifiers Shift, int X, int Y) {
+            HotSpotMouseDown(Sender, Button, Shift, X, Y);
+        };
+    };
+    for (int slot = 2; slot <= 13; ++slot)
+        addSlot(slot, picSlotOutline, slot <= 7 ? picRedFrame : picBlueFrame);
+    addSlot(slotPack, picPackMark, picBlackFrame);
+    addSlot(slotDiscard, picDiscardMark, picBlackFrame);
+
+    FGameTableImage->EndUpdate();
+    FGameTableImage->Changed();
+
+    // At the bottom of the panel: the strip, and below it a one-pixel black line.
+    FShape1 = new QFrame(CardTablePanel);
+    FShape1->setFixedHeight(1);
+    FShape1->setAutoFillBackground(true);
+    QPalette linePalette = FShape1->palette();
+    linePalette.setColor(QPalette::Window, Qt::black);
+    FShape1->setPalette(linePalette);
+
+    FStaticsPanel = new QFrame(CardTablePanel);
+    FStaticsPanel->setFrameShape(QFrame::NoFrame);
+    FStaticsPanel->setFixedSize(TableWidth, StripHeight);
+    FStaticsPanel->setAutoFillBackground(true);
+    QPalette stripPalette = FStaticsPanel->palette();
+    stripPalette.setColor(QPalette::Window, Qt::white);
+    FStaticsPanel->setPalette(stripPalette);
+
+    auto* column = new QVBoxLayout(CardTablePanel);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(FGameTableImage);
+    column->addStretch(1);
+    column->addWidget(FStaticsPanel);
+    column->addWidget(FShape1);
+}
+
+void TMainForm::SetLayerOpacity(TBitmapLayer* Layer, uint8_t Alpha)
+{
+    if (Layer == nullptr)
+        return;
+    Layer->Bitmap().SetDrawMode(dmBlend);
+    Layer->Bitmap().SetMasterAlpha(Alpha);
+}
+
+void TMainForm::ShowCard(uint8_t CardNo, uint8_t Kind, bool Visible, bool BringToFront)
+{
+    if (CardNo < 1 || CardNo > CardCount)
+        return;
+    TPlayingCard& card = FPackOfCards.Card(CardNo);
+    if (card.Layer == nullptr)
+        return;
+    if (BringToFront)
+        card.Layer->BringToFront();
+    card.Kind = Kind;
+    TBitmap32& bitmap = card.Layer->Bitmap();
+    switch (Kind) {
+    case kindFaceUp:
+        bitmap.Assign(CardsBitmap32List->Bitmap(card.Suit * 13 + card.Value));
+        break;
+    case kindComputerBack:
+        bitmap.Assign(GameBitmap32List->Bitmap(picComputerBack));
+        break;
+    case kindPlayerBack:
+        bitmap.Assign(GameBitmap32List->Bitmap(picPlayerBack));
+        break;
+    default:
+        break; // an unknown kind keeps the picture
+    }
+    SetLayerOpacity(card.Layer, Visible ? 255 : 0);
+    // The caller goes on only once the change is on the screen.
+    repaint();
+}
+
+void TMainForm::PlaceTopCard(uint8_t HotSpotNo)
+{
+    TPlayingCard* top = TopCard();
+    if (top == nullptr || HotSpotNo < 1 || HotSpotNo > SlotCount)
+        return;
+    if (top->Layer != nullptr)
+        top->Layer->BringToFront();
+    FHotSpotRects[HotSpotNo].Card = top;
+}
+
+void TMainForm::ShowAllCards()
+{
+    for (int i = 1; i <= CardCount; ++i)
+        SetLayerOpacity(FPackOfCards.Card(i).Layer, 255);
+}
+
+void TMainForm::GameTableMouseMove(QObject* /*Sender*/, Qt::KeyboardModifiers /*Shift*/, int X,
+                                   int Y, TBitmapLayer* /*Layer*/)
+{
+    int found = -1;
+    for (int slot = 1; slot <= SlotCount; ++slot) {
+        const TFloatRect& r = FHotSpotRects[slot].HotSpotLocation;
+        if (r.Left <= X && X <= r.Right && r.Top <= Y && Y <= r.Bottom) {
+            found = slot;
+            break;
+        }
+    }
+
+    if (LastHotSpot != found && LastHotSpot != -1)
+        SetLayerOpacity(FHotSpotRects[LastHotSpot].HSLayer, 0);
+
+    if (found != -1 && FHotSpotRects[found].Canplay && FTurn == tuPlayer) {
+        TBitmapLayer* frame = FHotSpotRects[found].HSLayer;
+        if (frame != nullptr) {
+            frame->BringToFront();
+            SetLayerOpacity(frame, 255);
+        }
+    }
+
+    LastHotSpot = found;
+}
