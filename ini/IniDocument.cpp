@@ -20,6 +20,17 @@ namespace {
 
 constexpr char16_t CtrlZ = 26;
 
+// The file's encoding both ways. A byte-order mark is text like any other.
+QStringDecoder MakeDecoder()
+{
+    return QStringDecoder(QStringConverter::System, QStringConverter::Flag::ConvertInitialBom);
+}
+
+QStringEncoder MakeEncoder()
+{
+    return QStringEncoder(QStringConverter::System);
+}
+
 QString SystemReason(int errorNumber)
 {
     return QString::fromLocal8Bit(std::strerror(errorNumber));
@@ -138,10 +149,11 @@ private:
     QByteArray FPath;
 };
 
-// TDateTime's range is that of the years 1 to 9999, which also keeps every date's year
-// at four digits in the written text.
-constexpr double MinDateTime = -693593.0;
-constexpr double MaxDateTime = 2958466.0;
+// TDateTime's range is that of the years 1 to 9999 (both ends open: 1 January 0001
+// 00:00 is -693593, any time on it lies below), which also keeps every date's year at
+// four digits in the written text.
+constexpr double BelowDateTime = -693594.0;
+constexpr double AboveDateTime = 2958466.0;
 constexpr qint64 MsecsPerDay = 86400000;
 
 QDate DateTimeBase()
@@ -151,7 +163,7 @@ QDate DateTimeBase()
 
 void SplitDateTime(TDateTime value, QDate& date, QTime& time)
 {
-    if (!std::isfinite(value) || value < MinDateTime || value >= MaxDateTime)
+    if (!(value > BelowDateTime && value < AboveDateTime))
         throw EIniFileError(QStringLiteral("%1 is not a valid date and time.").arg(value));
     double whole = 0;
     const double fraction = std::modf(value, &whole);
@@ -531,7 +543,7 @@ void TIniDocument::AppendFromFile(const QString& aName)
     const int readError = ReadAll(fd, FTextBufferSize, data);
     file.Close();
 
-    QStringDecoder decoder(QStringConverter::System);
+    QStringDecoder decoder = MakeDecoder();
     const QString text = decoder.decode(data);
     data = QByteArray();
 
@@ -699,7 +711,7 @@ void TIniDocument::WriteToFile()
             RaiseWriteError(FFileName, errno);
     }
 
-    QStringEncoder encoder(QStringConverter::System);
+    QStringEncoder encoder = MakeEncoder();
     QByteArray buffer;
     buffer.reserve(FTextBufferSize);
     auto flushBuffer = [&] {
@@ -748,8 +760,8 @@ void TIniDocument::FlushFile()
 QByteArray TIniDocument::ReadAnsiString(const QString& aSection, const QString& aKey,
                                         const QByteArray& aDefault)
 {
-    QStringDecoder decoder(QStringConverter::System);
-    QStringEncoder encoder(QStringConverter::System);
+    QStringDecoder decoder = MakeDecoder();
+    QStringEncoder encoder = MakeEncoder();
     return encoder.encode(ReadString(aSection, aKey, decoder.decode(aDefault)));
 }
 
@@ -902,7 +914,7 @@ bool TIniDocument::ValueExists(const QString& aSection, const QString& aKey)
 void TIniDocument::WriteAnsiString(const QByteArray& aSection, const QByteArray& aKey,
                                    const QByteArray& aValue)
 {
-    QStringDecoder decoder(QStringConverter::System);
+    QStringDecoder decoder = MakeDecoder();
     const QString section = decoder.decode(aSection);
     const QString key = decoder.decode(aKey);
     const QString value = decoder.decode(aValue);
@@ -927,7 +939,7 @@ void TIniDocument::WriteBinaryStream(const QString& aSection, const QString& aKe
             break;
         bytes.append(buffer, static_cast<qsizetype>(got));
     }
-    QStringEncoder encoder(QStringConverter::System);
+    QStringEncoder encoder = MakeEncoder();
     const QByteArray section = encoder.encode(aSection);
     const QByteArray key = encoder.encode(aKey);
     WriteAnsiString(section, key, bytes.toHex().toUpper());
