@@ -1,0 +1,86 @@
+// Build-time tool: draws every picture of the game and writes each as a raw image record
+// (32-bit width, 32-bit height, then the pixels as blue, green, red, alpha bytes, all
+// little-endian) into <output folder>/<name>.img.
+//
+//   bt_picture_generator <output folder> <device pixel ratio> <Liberation font folder>
+
+#include "PicturePainter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QtEndian>
+
+#include <cstdio>
+#include <exception>
+
+namespace {
+
+QString LoadFamily(const QString& folder, const char* file)
+{
+    const QString path = folder + QLatin1Char('/') + QLatin1String(file);
+    const int id = QFontDatabase::addApplicationFont(path);
+    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    if (id < 0 || families.isEmpty())
+        throw std::runtime_error("cannot load font " + path.toStdString());
+    return families.first();
+}
+
+void WriteRecord(const QString& path, const QImage& image)
+{
+    QByteArray data;
+    data.resize(8 + qsizetype(image.width()) * image.height() * 4);
+    char* out = data.data();
+    qToLittleEndian<qint32>(image.width(), out);
+    qToLittleEndian<qint32>(image.height(), out + 4);
+    out += 8;
+    for (int y = 0; y < image.height(); ++y) {
+        auto line = reinterpret_cast<const quint32*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x, out += 4)
+            qToLittleEndian<quint32>(line[x], out);
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // No display is needed: fonts and raster painting work on the offscreen platform.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s <output folder> <device pixel ratio> <font folder>\n",
+                     argv[0]);
+        return 2;
+    }
+    try {
+        const QString folder = QString::fromLocal8Bit(argv[1]);
+        const qreal dpr = QString::fromLatin1(argv[2]).toDouble();
+        if (dpr < 1 || dpr > 4)
+            throw std::runtime_error("device pixel ratio must be between 1 and 4");
+        const QString fontFolder = QString::fromLocal8Bit(argv[3]);
+        TPictureFonts fonts;
+        fonts.Sans = LoadFamily(fontFolder, "LiberationSans-Regular.ttf");
+        LoadFamily(fontFolder, "LiberationSans-Bold.ttf");
+        LoadFamily(fontFolder, "LiberationSans-Italic.ttf");
+        LoadFamily(fontFolder, "LiberationSans-BoldItalic.ttf");
+        fonts.SansNarrow = LoadFamily(fontFolder, "LiberationSansNarrow-Bold.ttf");
+        fonts.Serif = LoadFamily(fontFolder, "LiberationSerif-BoldItalic.ttf");
+        LoadFamily(fontFolder, "LiberationSerif-Regular.ttf");
+
+        if (!QDir().mkpath(folder))
+            throw std::runtime_error("cannot create " + folder.toStdString());
+        for (const TPictureSpec& spec : AllPictures()) {
+            const QImage image = RenderPicture(spec.Name, fonts, dpr);
+            WriteRecord(folder + QLatin1Char('/') + spec.Name + QLatin1String(".img"), image);
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bt_picture_generator: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

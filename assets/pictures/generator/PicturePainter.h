@@ -1,0 +1,29 @@
+#pragma once
+// Draws every picture of the game with QPainter, in logical pixels, so that one drawing
+// serves every device pixel ratio.
+
+#include <QImage>
+#include <QString>
+
+#include <vector>
+
+struct TPictureSpec
+{
+    QString Name; // file name of its record, e.g. "card00"
+    int Width;    // logical size
+    int Height;
+};
+
+// Fonts used for lettering, loaded from files so the output is the same everywhere.
+struct TPictureFonts
+{
+    QString Sans;       // Liberation Sans (Regular, Bold, Italic registered)
+    QString SansNarrow; // Liberation Sans Narrow
+    QString Serif;      // Liberation Serif
+};
+
+// Every picture in record order: 52 faces, 9 game pictures, 2 logo pictures, 2 menu icons.
+std::vector<TPictureSpec> AllPictures();
+
+// Renders one picture at `dpr` device pixels per logical pixel: Format_ARGB32, straight alpha.
+QImage RenderPicture(const QString& name, const TPictureFonts& fonts, qreal dpr);
