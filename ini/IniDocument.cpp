@@ -48,6 +48,32 @@ QString SystemReason(int errorNumber)
         QStringLiteral("Cannot write \"%1\": %2.").arg(name, SystemReason(errorNumber)));
 }
 
+// Case-insensitive equality of two texts of the same length. ASCII pairs are folded here,
+// which settles nearly every comparison at its first differing character; as soon as a
+// pair holds anything else (the Kelvin sign folds to "k"), Qt's Unicode folding decides
+// the rest.
+bool SameTextOfEqualLength(QStringView a, QStringView b)
+{
+    const qsizetype n = a.size();
+    const char16_t* x = a.utf16();
+    const char16_t* y = b.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t cx = x[i];
+        char16_t cy = y[i];
+        if (cx == cy)
+            continue;
+        if (cx >= 128 || cy >= 128)
+            return a.sliced(i).compare(b.sliced(i), Qt::CaseInsensitive) == 0;
+        if (cx >= u'A' && cx <= u'Z')
+            cx += 32;
+        if (cy >= u'A' && cy <= u'Z')
+            cy += 32;
+        if (cx != cy)
+            return false;
+    }
+    return true;
+}
+
 // The key of a line is the text before its first "=". Checking the "=" at the key's length
 // first rejects almost every other line without folding a character; a key without "="
 // that equals the prefix case-insensitively holds no "=" either, so the prefix is the
@@ -56,7 +82,7 @@ bool LineHasKey(const QString& line, const QString& key)
 {
     const qsizetype n = key.size();
     return line.size() > n && line.at(n) == u'=' &&
-           QStringView(line).left(n).compare(key, Qt::CaseInsensitive) == 0;
+           SameTextOfEqualLength(QStringView(line).left(n), key);
 }
 
 bool IsBlankOrTab(QChar c)
@@ -335,7 +361,7 @@ bool TSectionList::SameName(const QString& a, const QString& b)
 {
     // Simple case folding maps every code point to one of the same plane, so names of
     // different UTF-16 length never compare equal.
-    return a.size() == b.size() && QString::compare(a, b, Qt::CaseInsensitive) == 0;
+    return a.size() == b.size() && SameTextOfEqualLength(a, b);
 }
 
 int TSectionList::Add(const QString& Name)

@@ -48,8 +48,8 @@ struct TFixture
             Sections.append(SectionName(s));
             text += '[' + Sections.last().toLatin1() + "]\r\n";
             for (int k = 0; k < KeysPerSection; ++k) {
-                text += Keys[k].toLatin1() + '=' + "value-" + QByteArray::number(s * 100 + k) +
-                        "-abcdef\r\n";
+                text +=
+                    Keys[k].toLatin1() + '=' + "value-" + QByteArray::number(s * 100 + k) + "\r\n";
                 SettingsKeys.append(Sections.last() + u'/' + Keys[k]);
             }
             text += "\r\n";

@@ -348,6 +348,18 @@ TEST(Lookup, SectionsAndKeysIgnoreCase)
               3);
     EXPECT_EQ(doc.ReadInteger(QStringLiteral("\u00fcBER"), QStringLiteral("GR\u00d6SSE"), 0), 0)
         << "simple case folding keeps sharp s apart from ss";
+    EXPECT_EQ(doc.ReadString(QStringLiteral("OPTIONS"), QStringLiteral("Player\u212Aame"), {}),
+              QString())
+        << "no such key";
+    EXPECT_EQ(doc.ReadString(QStringLiteral("OPTIONS"), QStringLiteral("PLAYERNAME"), {}),
+              QStringLiteral("Bob"));
+    doc.SetStrings(L({"[Mar\xe2\x84\xaa"
+                      "et]",
+                      "\xe2\x84\xaa"
+                      "ey=1"})); // Kelvin signs
+    EXPECT_EQ(doc.ReadInteger(QStringLiteral("market"), QStringLiteral("KEY"), 0), 1)
+        << "the Kelvin sign folds to k";
+    EXPECT_EQ(doc.ReadInteger(QStringLiteral("Mar\u212Aet"), QStringLiteral("\u212Aey"), 0), 1);
     EXPECT_TRUE(doc.SectionExists(QStringLiteral("Options")));
     EXPECT_TRUE(doc.ValueExists(QStringLiteral("options"), QStringLiteral("PLAYERNAME")));
     EXPECT_FALSE(doc.ValueExists(QStringLiteral("options"), QStringLiteral("Player")));
