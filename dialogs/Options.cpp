@@ -54,11 +54,20 @@ int StoredIndexOr(int Stored, int Default)
     return Stored < 0 ? Default : Stored;
 }
 
-QString ReasonOf(const std::exception& Error)
+// The system's reason for a failed read or write, without the file's name, which the
+// player's message names already.
+QString ReasonOf(const std::exception& Error, const QString& Path)
 {
-    if (const auto* iniError = dynamic_cast<const EIniFileError*>(&Error))
-        return iniError->message();
-    return QString::fromLocal8Bit(Error.what());
+    const auto* iniError = dynamic_cast<const EIniFileError*>(&Error);
+    if (!iniError)
+        return QString::fromLocal8Bit(Error.what());
+    const QString message = iniError->message();
+    for (const char* verb : {"read", "write"}) {
+        const QString prefix = QStringLiteral("Cannot %1 \"%2\": ").arg(QLatin1String(verb), Path);
+        if (message.startsWith(prefix))
+            return message.mid(prefix.size());
+    }
+    return message;
 }
 
 } // namespace
@@ -171,7 +180,7 @@ void TOptionsDialog::BtnOkClick()
 void TOptionsDialog::LoadSettings()
 {
     QString name;
-    int dealer, skillLevel, bestOf, animSpeed;
+    int dealer = 0, skillLevel = 0, bestOf = 0, animSpeed = 0;
     try {
         TIniDocument ini(FSettingsPath);
         name =
@@ -186,9 +195,9 @@ void TOptionsDialog::LoadSettings()
         // The dialog keeps its designed options; the game goes on with them.
         QWidget* owner = parentWidget() && parentWidget()->isVisible() ? parentWidget() : nullptr;
         ShowErrorMessage(owner, QStringLiteral("Brindletop could not read your options from "
-                                               "%1: %2\n\nThe game starts with its standard "
-                                               "options.")
-                                    .arg(QDir::toNativeSeparators(FSettingsPath), ReasonOf(error)));
+                                               "%1: %2\nThe game uses its standard options.")
+                                    .arg(QDir::toNativeSeparators(FSettingsPath),
+                                         ReasonOf(error, FSettingsPath)));
         return;
     }
 
@@ -217,8 +226,9 @@ void TOptionsDialog::SaveSettings()
         ini.UpdateFile();
     } catch (const std::exception& error) {
         ShowErrorMessage(this, QStringLiteral("Brindletop could not save your options to "
-                                              "%1: %2\n\nThe new options are used until "
-                                              "the game ends.")
-                                   .arg(QDir::toNativeSeparators(FSettingsPath), ReasonOf(error)));
+                                              "%1: %2\nThe new options are used until "
+                                              "Brindletop ends.")
+                                   .arg(QDir::toNativeSeparators(FSettingsPath),
+                                        ReasonOf(error, FSettingsPath)));
     }
 }

@@ -10,8 +10,10 @@
 //     EXPECT_EQ(answer.Count(), 1);
 //
 // A modal that the answer leaves open for more than two seconds is closed by force and
-// reported as a test failure, so a forgotten window cannot hang the test run.
+// reported as a test failure, so a forgotten window cannot hang the test run. An answer
+// may itself open a modal (a message box after OK); that one is answered in turn.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
@@ -123,7 +125,16 @@ private:
         FTitles << modal->windowTitle();
         auto* box = qobject_cast<QMessageBox*>(modal);
         FTexts << (box ? box->text() : QString());
-        FAnswer(modal);
+        // Answer from a call of its own, not from this timer's handler: an answer that
+        // opens another modal (OK that reports an error) would otherwise block the only
+        // timer that can answer it.
+        QMetaObject::invokeMethod(
+            this,
+            [this, target = QPointer<QWidget>(modal)] {
+                if (target)
+                    FAnswer(target);
+            },
+            Qt::QueuedConnection);
     }
 
     Answer FAnswer;

@@ -1,0 +1,270 @@
+// The options dialog as a window: its controls, their order, the keyboard, and the five
+// properties the game reads from it.
+#include <QApplication>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "ModalAnswerer.h"
+#include "OptionsProbe.h"
+
+namespace {
+
+using Probe = TOptionsDialogProbe;
+
+// A dialog on a settings file that does not exist yet: the options' defaults.
+class OptionsDialogTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir Folder;
+    TOptionsDialog Dialog{nullptr, Folder.filePath(QStringLiteral("brindletop.ini"))};
+};
+
+struct ControlCase
+{
+    const char* Name;
+    std::function<QWidget*(TOptionsDialog&)> Control;
+    QRect Geometry;
+    QString Caption;
+    QStringList Items;
+};
+
+TEST_F(OptionsDialogTest, ControlsSitWhereDesignedWithTheirCaptions)
+{
+    EXPECT_EQ(Dialog.windowTitle(), QStringLiteral("Options"));
+    EXPECT_EQ(Dialog.minimumSize(), QSize(249, 266));
+    EXPECT_EQ(Dialog.maximumSize(), QSize(249, 266));
+    EXPECT_FALSE(Dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_FALSE(Dialog.windowFlags() & Qt::WindowMinimizeButtonHint);
+
+    const ControlCase controls[] = {
+        {"BestOf",
+         Probe::GamesBestOf,
+         {7, 106, 114, 108},
+         " Best of ",
+         {"1 Game", "3 Games", "5 Games", "7 Games"}},
+        {"Dealer", Probe::Dealer, {7, 39, 114, 64}, " Dealer ", {"Computer", "Player"}},
+        {"SkillLevel",
+         Probe::SkillLevel,
+         {128, 39, 113, 87},
+         " Skill Level ",
+         {"Rookie", "Pro", "All-Star"}},
+        {"Name", Probe::Name, {128, 6, 113, 21}, "Player", {}},
+        {"AnimSpeed",
+         Probe::AnimSpeed,
+         {128, 128, 113, 86},
+         " Anim Speed ",
+         {"Fast", "Medium", "Low"}},
+        {"Ok", Probe::Ok, {85, 226, 75, 25}, "&OK", {}},
+        {"Cancel", Probe::Cancel, {165, 226, 75, 25}, "&Cancel", {}},
+    };
+    for (const ControlCase& c : controls) {
+        SCOPED_TRACE(c.Name);
+        QWidget* control = c.Control(Dialog);
+        EXPECT_EQ(control->geometry(), c.Geometry);
+        if (auto* group = qobject_cast<TRadioGroup*>(control)) {
+            EXPECT_EQ(group->title(), c.Caption);
+            ASSERT_EQ(group->Count(), c.Items.size());
+            for (int i = 0; i < group->Count(); ++i) {
+                const QRect item = group->Button(i)->geometry();
+                EXPECT_EQ(group->Button(i)->text(), c.Items[i]);
+                EXPECT_TRUE(group->rect().contains(item)) << "item " << i;
+                if (i > 0) {
+                    EXPECT_GE(item.top(), group->Button(i - 1)->geometry().bottom());
+                }
+            }
+        } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            EXPECT_EQ(edit->text(), c.Caption);
+        } else {
+            EXPECT_EQ(qobject_cast<QPushButton*>(control)->text(), c.Caption);
+        }
+    }
+    EXPECT_EQ(Probe::NameLabel(Dialog)->pos(), QPoint(10, 10));
+    EXPECT_EQ(Probe::NameLabel(Dialog)->text(), QStringLiteral("Player Name "));
+    EXPECT_TRUE(Probe::Ok(Dialog)->isDefault());
+}
+
+// Each item index stands for the enumeration value of the same ordinal, read afresh.
+TEST_F(OptionsDialogTest, PropertiesFollowTheSelectedItems)
+{
+    for (int i = 0; i < 2; ++i) {
+        Probe::Dealer(Dialog)->Button(i)->click();
+        EXPECT_EQ(Dialog.Dealer(), TDealer(i));
+    }
+    EXPECT_EQ(Dialog.Dealer(), alPlayer);
+    for (int i = 0; i < 3; ++i) {
+        Probe::SkillLevel(Dialog)->Button(i)->click();
+        EXPECT_EQ(Dialog.SkillLevel(), TSkillLevel(i));
+    }
+    EXPECT_EQ(Dialog.SkillLevel(), slAllStar);
+    for (int i = 0; i < 4; ++i) {
+        Probe::GamesBestOf(Dialog)->Button(i)->click();
+        EXPECT_EQ(Dialog.GamesBestOf(), TGamesBestOf(i));
+    }
+    EXPECT_EQ(Dialog.GamesBestOf(), boSeven);
+    for (int i = 0; i < 3; ++i) {
+        Probe::AnimSpeed(Dialog)->Button(i)->click();
+        EXPECT_EQ(Dialog.AnimSpeed(), TAnimSpeed(i));
+    }
+    EXPECT_EQ(Dialog.AnimSpeed(), asLow);
+    Probe::Name(Dialog)->setText(QStringLiteral("Zoe"));
+    EXPECT_EQ(Dialog.PlayerName(), QStringLiteral("Zoe"));
+}
+
+// A group left without a selection still gives a valid option: the key's default.
+TEST_F(OptionsDialogTest, AGroupWithoutSelectionReadsAsItsDefault)
+{
+    Probe::Dealer(Dialog)->SetItemIndex(1);
+    Probe::SkillLevel(Dialog)->SetItemIndex(2);
+    Probe::GamesBestOf(Dialog)->SetItemIndex(3);
+    Probe::AnimSpeed(Dialog)->SetItemIndex(2);
+    for (TRadioGroup* group : {Probe::Dealer(Dialog), Probe::SkillLevel(Dialog),
+                               Probe::GamesBestOf(Dialog), Probe::AnimSpeed(Dialog)}) {
+        group->SetItemIndex(-1);
+        EXPECT_EQ(group->ItemIndex(), -1);
+    }
+    EXPECT_EQ(Dialog.Dealer(), alComputer);
+    EXPECT_EQ(Dialog.SkillLevel(), slRookie);
+    EXPECT_EQ(Dialog.GamesBestOf(), boOne);
+    EXPECT_EQ(Dialog.AnimSpeed(), asMedium);
+}
+
+TEST_F(OptionsDialogTest, TypingStopsAtTenCharacters)
+{
+    QLineEdit* name = Probe::Name(Dialog);
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("Alexandrina Bee"));
+    EXPECT_EQ(name->text(), QStringLiteral("Alexandrin"));
+    QTest::keyClick(name, Qt::Key_Backspace);
+    QTest::keyClicks(name, QStringLiteral("XY"));
+    EXPECT_EQ(name->text(), QStringLiteral("AlexandriX"));
+}
+
+TEST(OptionsDialogLongName, AStoredLongerNameIsKeptButCannotGrow)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("brindletop.ini"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Options]\r\nPlayerName=Maximilianus\r\n");
+    file.close();
+
+    TOptionsDialog dialog(nullptr, path);
+    QLineEdit* name = Probe::Name(dialog);
+    EXPECT_EQ(dialog.PlayerName(), QStringLiteral("Maximilianus"));
+    name->end(false);
+    QTest::keyClicks(name, QStringLiteral("Z"));
+    EXPECT_EQ(name->text(), QStringLiteral("Maximilianus"));
+    QTest::keyClick(name, Qt::Key_Backspace);
+    EXPECT_EQ(name->text(), QStringLiteral("Maximilianu"));
+    QTest::keyClicks(name, QStringLiteral("s"));
+    EXPECT_EQ(name->text(), QStringLiteral("Maximilianu"));
+    QTest::keyClick(name, Qt::Key_Backspace);
+    QTest::keyClicks(name, QStringLiteral("nX"));
+    EXPECT_EQ(name->text(), QStringLiteral("Maximilian"));
+}
+
+// Tab visits the groups, the name and the buttons in the designed order.
+TEST_F(OptionsDialogTest, TabFollowsTheFocusOrder)
+{
+    const QList<QWidget*> order = {Probe::GamesBestOf(Dialog), Probe::Dealer(Dialog),
+                                   Probe::SkillLevel(Dialog),  Probe::Name(Dialog),
+                                   Probe::AnimSpeed(Dialog),   Probe::Ok(Dialog),
+                                   Probe::Cancel(Dialog)};
+    QList<QWidget*> visited;
+    ModalAnswerer answer([&](QWidget* modal) {
+        auto holder = [&](QWidget* focus) -> QWidget* {
+            for (QWidget* control : order)
+                if (focus == control || control->isAncestorOf(focus))
+                    return control;
+            return focus;
+        };
+        visited << holder(QApplication::focusWidget());
+        for (int i = 0; i < order.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << holder(QApplication::focusWidget());
+        }
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    Dialog.exec();
+    ASSERT_EQ(answer.Count(), 1);
+    EXPECT_EQ(visited, order + QList<QWidget*>{order.first()});
+}
+
+struct KeyCase
+{
+    const char* Name;
+    Qt::Key Key;
+    Qt::KeyboardModifiers Modifiers;
+    int Result;
+};
+
+class OptionsKeys : public ::testing::TestWithParam<KeyCase>
+{
+};
+
+TEST_P(OptionsKeys, CloseTheDialogAsTheirButton)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("brindletop.ini"));
+    TOptionsDialog dialog(nullptr, path);
+    ModalAnswerer answer(
+        [](QWidget* modal) { QTest::keyClick(modal, GetParam().Key, GetParam().Modifiers); });
+    EXPECT_EQ(dialog.exec(), GetParam().Result);
+    EXPECT_EQ(answer.Count(), 1);
+    // Only a confirmed dialog writes the settings file.
+    EXPECT_EQ(QFile::exists(path), GetParam().Result == QDialog::Accepted);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keyboard, OptionsKeys,
+    ::testing::Values(KeyCase{"AltO", Qt::Key_O, Qt::AltModifier, QDialog::Accepted},
+                      KeyCase{"Enter", Qt::Key_Return, Qt::NoModifier, QDialog::Accepted},
+                      KeyCase{"AltC", Qt::Key_C, Qt::AltModifier, QDialog::Rejected},
+                      KeyCase{"Escape", Qt::Key_Escape, Qt::NoModifier, QDialog::Rejected}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// What was changed before Cancel stays selected and is what the game reads from then on.
+TEST_F(OptionsDialogTest, CancelKeepsWhatWasChanged)
+{
+    ModalAnswerer answer([&](QWidget*) {
+        Probe::SkillLevel(Dialog)->Button(1)->click();
+        Probe::Name(Dialog)->setText(QStringLiteral("Kim"));
+        Probe::Cancel(Dialog)->click();
+    });
+    EXPECT_EQ(Dialog.exec(), QDialog::Rejected);
+    EXPECT_EQ(Dialog.SkillLevel(), slPro);
+    EXPECT_EQ(Dialog.PlayerName(), QStringLiteral("Kim"));
+    EXPECT_EQ(Probe::SkillLevel(Dialog)->ItemIndex(), 1);
+}
+
+// --- the radio group on its own ---
+
+TEST(RadioGroup, SelectionIsClampedAboveAndClearedBelow)
+{
+    TRadioGroup group(QStringLiteral(" Pick "), {"a", "b", "c"});
+    QSignalSpy changed(&group, &TRadioGroup::ItemIndexChanged);
+    EXPECT_EQ(group.ItemIndex(), -1);
+    const struct
+    {
+        int Set, Expected;
+    } cases[] = {{1, 1}, {2, 2}, {3, 2}, {99, 2}, {0, 0}, {-1, -1}, {-1, -1}, {0, 0}, {-7, -1}};
+    for (const auto& c : cases) {
+        group.SetItemIndex(c.Set);
+        EXPECT_EQ(group.ItemIndex(), c.Expected) << "after SetItemIndex(" << c.Set << ")";
+        for (int i = 0; i < group.Count(); ++i)
+            EXPECT_EQ(group.Button(i)->isChecked(), i == c.Expected);
+    }
+    // One signal per actual change of the selection.
+    const QList<int> expected = {1, 2, 0, -1, 0, -1};
+    ASSERT_EQ(changed.size(), expected.size());
+    for (int i = 0; i < changed.size(); ++i)
+        EXPECT_EQ(changed[i][0].toInt(), expected[i]);
+}
+
+} // namespace
