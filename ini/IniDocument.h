@@ -4,10 +4,10 @@
 // changed. Section and key look-ups remember the section found last, so a run of
 // look-ups in one section costs one section comparison each.
 //
-// Names compare without regard to case by Unicode simple case folding
-// (QString::compare with Qt::CaseInsensitive, after a length check): it does not depend
-// on the user's collation, so a name is found the same way on every machine and an
-// unsorted look-up never needs more than one folding pass per candidate.
+// Names compare without regard to case by Unicode simple case folding (Qt's
+// Qt::CaseInsensitive, with ASCII pairs folded inline and a length check first): it does
+// not depend on the user's collation, so a name is found the same way on every machine,
+// and most comparisons end at the first differing character.
 #pragma once
 
 #include <QByteArray>
@@ -61,7 +61,8 @@ public:
 
     int Count() const { return static_cast<int>(FItems.size()); }
     const QString& Strings(int Index) const { return FItems[Index].Name; }
-    QStringList* GetSectionItems(int Index) const { return FItems[Index].Lines.get(); }
+    QStringList* GetSectionItems(int Index) { return FItems[Index].Lines.get(); }
+    const QStringList* GetSectionItems(int Index) const { return FItems[Index].Lines.get(); }
 
     // Appends a new, empty section (even when the name exists) and returns its position.
     int Add(const QString& Name);
@@ -99,6 +100,13 @@ private:
     std::uint64_t FComparisons = 0;
 };
 
+// A settings file in memory. Use it for one load or one save:
+//     TIniDocument doc(path);            // EIniFileError: exists but cannot be read
+//     doc.WriteString(...) / ReadInteger(...);
+//     doc.UpdateFile();                  // EIniFileError: cannot be written; the old file
+//                                        // is then left exactly as it was
+// The public operations are virtual, and the document calls its own operations through
+// them, so a derived class's override also takes effect where the document uses it.
 class TIniDocument
 {
 public:
@@ -108,7 +116,8 @@ public:
     TIniDocument(const TIniDocument&) = delete;
     TIniDocument& operator=(const TIniDocument&) = delete;
     // Writes pending changes but never throws: call UpdateFile first to learn whether
-    // the write succeeded. The memory is released either way.
+    // the write succeeded. The memory is released either way. (As in the constructor,
+    // C++ runs this class's own FlushFile here, not a derived class's override.)
     virtual ~TIniDocument();
 
     virtual void AppendFromFile(const QString& aName);
