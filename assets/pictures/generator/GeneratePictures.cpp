@@ -68,7 +68,6 @@ int main(int argc, char** argv)
         LoadFamily(fontFolder, "LiberationSans-Bold.ttf");
         LoadFamily(fontFolder, "LiberationSans-Italic.ttf");
         LoadFamily(fontFolder, "LiberationSans-BoldItalic.ttf");
-        fonts.SansNarrow = LoadFamily(fontFolder, "LiberationSansNarrow-Bold.ttf");
         fonts.Serif = LoadFamily(fontFolder, "LiberationSerif-BoldItalic.ttf");
         LoadFamily(fontFolder, "LiberationSerif-Regular.ttf");
 

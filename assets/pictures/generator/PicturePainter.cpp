@@ -88,21 +88,27 @@ QPainterPath SpadePath()
 
 QPainterPath ClubPath()
 {
+    // Three leaves, a knot joining them and a stem, merged into one outline so that
+    // overlaps never cancel out.
     QPainterPath p;
-    p.setFillRule(Qt::WindingFill);
-    const double r = 0.225;
-    p.addEllipse(QPointF(0, -0.265), r, r);
-    p.addEllipse(QPointF(-0.265, 0.085), r, r);
-    p.addEllipse(QPointF(0.265, 0.085), r, r);
-    p.addEllipse(QPointF(0, 0.02), 0.13, 0.13);
+    const double r = 0.23;
+    p.addEllipse(QPointF(0, -0.27), r, r);
+    QPainterPath part;
+    part.addEllipse(QPointF(-0.27, 0.1), r, r);
+    p = p.united(part);
+    part = QPainterPath();
+    part.addEllipse(QPointF(0.27, 0.1), r, r);
+    p = p.united(part);
+    part = QPainterPath();
+    part.addEllipse(QPointF(0, 0.02), 0.11, 0.11);
+    p = p.united(part);
     QPainterPath stem;
-    stem.moveTo(-0.04, 0.0);
-    stem.quadTo(-0.05, 0.42, -0.2, 0.5);
-    stem.lineTo(0.2, 0.5);
-    stem.quadTo(0.05, 0.42, 0.04, 0.0);
+    stem.moveTo(-0.08, 0.0);
+    stem.quadTo(-0.07, 0.42, -0.22, 0.5);
+    stem.lineTo(0.22, 0.5);
+    stem.quadTo(0.07, 0.42, 0.08, 0.0);
     stem.closeSubpath();
-    p.addPath(stem);
-    return p;
+    return p.united(stem);
 }
 
 QPainterPath SuitPath(int suit)
@@ -146,17 +152,24 @@ QString RankText(int value)
 void DrawCornerIndex(QPainter& p, const TPictureFonts& fonts, int suit, int value)
 {
     const QString text = RankText(value);
-    QFont font(value == 8 ? fonts.SansNarrow : fonts.Sans);
+    QFont font(fonts.Sans);
     font.setBold(true);
     font.setPixelSize(11);
     font.setHintingPreference(QFont::PreferNoHinting);
-    font.setStyleStrategy(QFont::PreferAntialias);
-    if (value == 8)
-        font.setLetterSpacing(QFont::AbsoluteSpacing, -0.8);
-    p.setFont(font);
-    p.setPen(SuitColor(suit));
-    p.drawText(QRectF(0.5, 1.5, 11, 11), Qt::AlignHCenter | Qt::AlignVCenter, text);
-    DrawSuit(p, suit, QPointF(6, 17.5), 7.5);
+    QPainterPath glyphs;
+    glyphs.addText(0, 0, font, text);
+    // "10" is squeezed to the width of one letter so the corner column stays narrow.
+    const QRectF box = glyphs.boundingRect();
+    const double squeeze = value == 8 ? 10.0 / box.width() : 1.0;
+    p.save();
+    p.translate(6, 7);
+    p.scale(squeeze, 1);
+    p.translate(-box.center().x(), -box.center().y());
+    p.setPen(Qt::NoPen);
+    p.setBrush(SuitColor(suit));
+    p.drawPath(glyphs);
+    p.restore();
+    DrawSuit(p, suit, QPointF(6, 18), 8.5);
 }
 
 // Pip centres of the number cards, in card coordinates: three columns, rows spread

@@ -17,9 +17,8 @@ struct TPictureSpec
 // Fonts used for lettering, loaded from files so the output is the same everywhere.
 struct TPictureFonts
 {
-    QString Sans;       // Liberation Sans (Regular, Bold, Italic registered)
-    QString SansNarrow; // Liberation Sans Narrow
-    QString Serif;      // Liberation Serif
+    QString Sans;  // Liberation Sans (Regular, Bold, Italic registered)
+    QString Serif; // Liberation Serif
 };
 
 // Every picture in record order: 52 faces, 9 game pictures, 2 logo pictures, 2 menu icons.
