@@ -1,0 +1,365 @@
+#include "platform/ChmFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <chm_lib.h>
+
+namespace {
+
+// No object of a help file comes near this; a larger length means a damaged file, and
+// reading it would only exhaust memory.
+constexpr LONGUINT64 MaxObjectSize = 64u * 1024u * 1024u;
+
+// Codes of the records in the compiler's /#SYSTEM object.
+constexpr uint16_t SystemContentsFile = 0;
+constexpr uint16_t SystemDefaultTopic = 2;
+constexpr uint16_t SystemTitle = 3;
+
+uint32_t ReadLE32(const QByteArray& Data, qsizetype At)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(Data.constData()) + At;
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+uint16_t ReadLE16(const QByteArray& Data, qsizetype At)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(Data.constData()) + At;
+    return uint16_t(p[0] | p[1] << 8);
+}
+
+// A NUL-terminated string in the help file's 8-bit text.
+QString CString(const QByteArray& Data, qsizetype At, qsizetype Max)
+{
+    const qsizetype end = std::min(Data.size(), At + Max);
+    qsizetype n = At;
+    while (n < end && Data[n] != '\0')
+        ++n;
+    return QString::fromLocal8Bit(Data.mid(At, n - At));
+}
+
+bool IsPage(const QString& Path)
+{
+    return Path.endsWith(QLatin1String(".htm"), Qt::CaseInsensitive) ||
+           Path.endsWith(QLatin1String(".html"), Qt::CaseInsensitive);
+}
+
+int CollectPage(chmFile*, chmUnitInfo* Info, void* Context)
+{
+    const QString path = QString::fromLocal8Bit(Info->path);
+    if (IsPage(path))
+        static_cast<QStringList*>(Context)->append(path);
+    return CHM_ENUMERATOR_CONTINUE;
+}
+
+QString DecodeEntities(QString Text)
+{
+    static const QRegularExpression entity(QStringLiteral("&(#x?[0-9a-fA-F]+|[a-zA-Z]+);"));
+    QString result;
+    qsizetype last = 0;
+    auto it = entity.globalMatch(Text);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        result += QStringView(Text).mid(last, m.capturedStart() - last);
+        const QString name = m.captured(1);
+        QString replacement = m.captured(0);
+        if (name.startsWith(QLatin1String("#x"), Qt::CaseInsensitive)) {
+            bool ok = false;
+            const uint code = name.mid(2).toUInt(&ok, 16);
+            if (ok && code > 0 && code <= 0x10FFFF)
+                replacement = QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+        } else if (name.startsWith(u'#')) {
+            bool ok = false;
+            const uint code = name.mid(1).toUInt(&ok, 10);
+            if (ok && code > 0 && code <= 0x10FFFF)
+                replacement = QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+        } else if (name == QLatin1String("amp")) {
+            replacement = QStringLiteral("&");
+        } else if (name == QLatin1String("lt")) {
+            replacement = QStringLiteral("<");
+        } else if (name == QLatin1String("gt")) {
+            replacement = QStringLiteral(">");
+        } else if (name == QLatin1String("quot")) {
+            replacement = QStringLiteral("\"");
+        } else if (name == QLatin1String("apos")) {
+            replacement = QStringLiteral("'");
+        } else if (name == QLatin1String("nbsp")) {
+            replacement = QChar(0xA0);
+        }
+        result += replacement;
+        last = m.capturedEnd();
+    }
+    result += QStringView(Text).mid(last);
+    return result;
+}
+
+QString Attribute(const QString& Attributes, const QString& Name)
+{
+    static const QRegularExpression attribute(
+        QStringLiteral(R"re(([a-zA-Z_:-]+)\s*=\s*(?:"([^"]*)"|'([^']*)'|([^\s"'>]+)))re"));
+    auto it = attribute.globalMatch(Attributes);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        if (m.captured(1).compare(Name, Qt::CaseInsensitive) == 0) {
+            for (int group = 2; group <= 4; ++group)
+                if (m.capturedStart(group) >= 0)
+                    return DecodeEntities(m.captured(group));
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+TChmFile::~TChmFile()
+{
+    Close();
+}
+
+bool TChmFile::Open(const QString& FileName)
+{
+    Close();
+    FFileName = FileName;
+    FErrorString.clear();
+
+    // chmlib only says yes or no; ask the file system first so that a missing or
+    // unreadable file is reported as such.
+    const QFileInfo info(FileName);
+    if (info.isDir()) {
+        FErrorString = QStringLiteral("Is a directory");
+        return false;
+    }
+    QFile probe(FileName);
+    if (!probe.open(QIODevice::ReadOnly)) {
+        FErrorString = probe.errorString();
+        return false;
+    }
+    probe.close();
+
+    FHandle = chm_open(QFile::encodeName(FileName).constData());
+    if (!FHandle) {
+        FErrorString = QStringLiteral("the file is damaged or is not a compiled help file");
+        return false;
+    }
+
+    chm_enumerate(FHandle, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, CollectPage, &FPages);
+    ReadSystem();
+    ReadContextMap();
+    if (!FContentsFile.isEmpty())
+        FContents = ParseSitemap(QString::fromUtf8(Read(FContentsFile)));
+    return true;
+}
+
+void TChmFile::Close()
+{
+    if (FHandle)
+        chm_close(FHandle);
+    FHandle = nullptr;
+    FTitle.clear();
+    FDefaultTopic.clear();
+    FContentsFile.clear();
+    FContents.clear();
+    FContextMap.clear();
+    FPages.clear();
+}
+
+QString TChmFile::NormalPath(const QString& Path)
+{
+    QString path = Path.trimmed();
+    path.replace(u'\\', u'/');
+    if (!path.startsWith(u'/'))
+        path.prepend(u'/');
+    return path;
+}
+
+bool TChmFile::Contains(const QString& Path) const
+{
+    if (!FHandle)
+        return false;
+    chmUnitInfo unit;
+    return chm_resolve_object(FHandle, QFile::encodeName(NormalPath(Path)).constData(), &unit) ==
+           CHM_RESOLVE_SUCCESS;
+}
+
+QByteArray TChmFile::Read(const QString& Path) const
+{
+    if (!FHandle)
+        return {};
+    chmUnitInfo unit;
+    if (chm_resolve_object(FHandle, QFile::encodeName(NormalPath(Path)).constData(), &unit) !=
+        CHM_RESOLVE_SUCCESS)
+        return {};
+    if (unit.length == 0 || unit.length > MaxObjectSize)
+        return {};
+    QByteArray data(qsizetype(unit.length), Qt::Uninitialized);
+    const LONGINT64 got = chm_retrieve_object(
+        FHandle, &unit, reinterpret_cast<unsigned char*>(data.data()), 0, LONGINT64(unit.length));
+    if (got <= 0)
+        return {};
+    data.truncate(qsizetype(got));
+    return data;
+}
+
+void TChmFile::ReadSystem()
+{
+    const QByteArray system = Read(QStringLiteral("/#SYSTEM"));
+    QString defaultTopic;
+    // A 4-byte version, then records of code, length and data.
+    for (qsizetype at = 4; at + 4 <= system.size();) {
+        const uint16_t code = ReadLE16(system, at);
+        const uint16_t length = ReadLE16(system, at + 2);
+        at += 4;
+        if (at + length > system.size())
+            break;
+        switch (code) {
+        case SystemContentsFile:
+            FContentsFile = CString(system, at, length);
+            break;
+        case SystemDefaultTopic:
+            defaultTopic = CString(system, at, length);
+            break;
+        case SystemTitle:
+            FTitle = CString(system, at, length);
+            break;
+        default:
+            break;
+        }
+        at += length;
+    }
+
+    if (!FContentsFile.isEmpty())
+        FContentsFile = NormalPath(FContentsFile);
+    if (FContentsFile.isEmpty() || !Contains(FContentsFile)) {
+        FContentsFile.clear();
+        // Some compilers leave the record out; the sitemap is then found by its name.
+        const auto onHhc = [](chmFile*, chmUnitInfo* Info, void* Context) -> int {
+            const QString path = QString::fromLocal8Bit(Info->path);
+            if (path.endsWith(QLatin1String(".hhc"), Qt::CaseInsensitive)) {
+                *static_cast<QString*>(Context) = path;
+                return CHM_ENUMERATOR_SUCCESS;
+            }
+            return CHM_ENUMERATOR_CONTINUE;
+        };
+        chm_enumerate(FHandle, CHM_ENUMERATE_NORMAL | CHM_ENUMERATE_FILES, onHhc, &FContentsFile);
+    }
+
+    FDefaultTopic = FindPage(defaultTopic);
+    for (const char* usual : {"/index.html", "/index.htm", "/default.html", "/default.htm"}) {
+        if (!FDefaultTopic.isEmpty())
+            break;
+        FDefaultTopic = FindPage(QString::fromLatin1(usual));
+    }
+    if (FDefaultTopic.isEmpty() && !FPages.isEmpty())
+        FDefaultTopic = FPages.first();
+}
+
+// Candidate as a path inside the file when the file holds it, keeping a #fragment.
+QString TChmFile::FindPage(const QString& Candidate) const
+{
+    const auto [page, fragment] = SplitFragment(Candidate);
+    if (page.trimmed().isEmpty() || !Contains(page))
+        return {};
+    return NormalPath(page) + fragment;
+}
+
+std::pair<QString, QString> TChmFile::SplitFragment(const QString& Reference)
+{
+    // The compiler's own objects ("/#SYSTEM") start with '#'; a fragment never does.
+    const qsizetype hash = Reference.indexOf(u'#');
+    if (hash <= 0 || Reference.at(hash - 1) == u'/')
+        return {Reference, QString()};
+    return {Reference.left(hash), Reference.mid(hash)};
+}
+
+void TChmFile::ReadContextMap()
+{
+    // /#IVB: the byte length of the pairs, then pairs of context id and offset into
+    // /#STRINGS, where the topic's file name is kept.
+    const QByteArray ivb = Read(QStringLiteral("/#IVB"));
+    const QByteArray strings = Read(QStringLiteral("/#STRINGS"));
+    if (ivb.size() < 4 || strings.isEmpty())
+        return;
+    const qsizetype end = std::min<qsizetype>(ivb.size(), 4 + qsizetype(ReadLE32(ivb, 0)));
+    for (qsizetype at = 4; at + 8 <= end; at += 8) {
+        const auto id = int32_t(ReadLE32(ivb, at));
+        const uint32_t offset = ReadLE32(ivb, at + 4);
+        if (offset >= uint32_t(strings.size()))
+            continue;
+        QString name = CString(strings, qsizetype(offset), strings.size());
+        name.replace(u'\\', u'/');
+        // Some compilers store the page's full path on the build machine. Drop leading
+        // folders until what is left names a page in the file.
+        QString topic;
+        for (QString rest = name; !rest.isEmpty();) {
+            topic = FindPage(rest);
+            if (!topic.isEmpty())
+                break;
+            const qsizetype slash = rest.indexOf(u'/', 1);
+            if (slash < 0)
+                break;
+            rest = rest.mid(slash);
+        }
+        if (!topic.isEmpty())
+            FContextMap.emplace_back(id, topic);
+    }
+}
+
+QString TChmFile::TopicForContext(int32_t Id) const
+{
+    for (const auto& [id, topic] : FContextMap)
+        if (id == Id)
+            return topic;
+    return {};
+}
+
+std::vector<TChmTopic> TChmFile::ParseSitemap(const QString& Html)
+{
+    std::vector<TChmTopic> root;
+    // Where new entries go: the list of the innermost open <ul>.
+    std::vector<std::vector<TChmTopic>*> lists{&root};
+    bool inObject = false;
+    TChmTopic entry;
+
+    static const QRegularExpression tag(QStringLiteral(R"(<\s*(/?)\s*([a-zA-Z]+)([^>]*)>)"));
+    auto it = tag.globalMatch(Html);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        const bool closing = !m.captured(1).isEmpty();
+        const QString name = m.captured(2).toLower();
+        const QString attributes = m.captured(3);
+        if (name == QLatin1String("ul")) {
+            if (!closing) {
+                std::vector<TChmTopic>* current = lists.back();
+                // A list right after an entry holds that entry's children.
+                lists.push_back(current->empty() ? current : &current->back().Children);
+            } else if (lists.size() > 1) {
+                lists.pop_back();
+            }
+        } else if (name == QLatin1String("object")) {
+            if (!closing) {
+                inObject = Attribute(attributes, QStringLiteral("type"))
+                               .compare(QLatin1String("text/sitemap"), Qt::CaseInsensitive) == 0;
+                entry = TChmTopic();
+            } else if (inObject) {
+                inObject = false;
+                // The object before the first list only carries the file's settings.
+                if (!entry.Name.isEmpty() || !entry.Local.isEmpty())
+                    lists.back()->push_back(std::move(entry));
+                entry = TChmTopic();
+            }
+        } else if (name == QLatin1String("param") && inObject) {
+            const QString param = Attribute(attributes, QStringLiteral("name"));
+            const QString value = Attribute(attributes, QStringLiteral("value"));
+            if (param.compare(QLatin1String("Name"), Qt::CaseInsensitive) == 0 &&
+                entry.Name.isEmpty())
+                entry.Name = value;
+            else if (param.compare(QLatin1String("Local"), Qt::CaseInsensitive) == 0 &&
+                     entry.Local.isEmpty() && !value.isEmpty()) {
+                const auto [page, fragment] = SplitFragment(value);
+                entry.Local = NormalPath(page) + fragment;
+            }
+        }
+    }
+    return root;
+}
