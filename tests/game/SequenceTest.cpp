@@ -1,0 +1,198 @@
+// New Game, Close and clicks that arrive while a move sequence runs: they wait for it to
+// unwind, are carried out once, and never start a move of their own inside it.
+
+#include "EngineFixture.h"
+
+#include "ModalAnswerer.h"
+
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QTimer>
+
+using TPending = A::TPendingCommand;
+
+class SequenceTest : public EngineTest
+{
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        SetDealer(alComputer); // the player moves first in the first period
+    }
+
+    // Runs Inside from the nested event loop of the first card move that follows.
+    void DuringTheNextMove(std::function<void()> Inside)
+    {
+        QTimer::singleShot(0, &F(), [this, Inside] {
+            EXPECT_TRUE(F().MoveCardThreadedTimer->Enabled());
+            Inside();
+        });
+    }
+
+    void ExpectIdle()
+    {
+        EXPECT_EQ(F().*A::FSequenceDepth, 0);
+        EXPECT_EQ(F().PendingCommand(), TPending::None);
+        EXPECT_TRUE(F().*A::FCanMoveCard);
+    }
+
+    // The first period of a new series, dealt, with the player to move.
+    void ExpectFreshDeal()
+    {
+        EXPECT_EQ(F().*A::FGameno, 1);
+        EXPECT_EQ(F().*A::FPeriodno, 1);
+        EXPECT_EQ(Pack().bTopCardsIndex, 13);
+        EXPECT_EQ(Clock(), "20:00");
+        EXPECT_EQ(F().*A::FTurn, tuPlayer);
+        for (int slot = 2; slot <= 13; ++slot)
+            EXPECT_NE(Slots()[slot].Card, nullptr) << "slot " << slot;
+    }
+};
+
+TEST_F(SequenceTest, NewSeriesWhileIdleStartsAtOnce)
+{
+    F().RequestNewSeries();
+    EXPECT_EQ(Shuffles, 1);
+    EXPECT_EQ(Landings, 12);
+    ExpectFreshDeal();
+    ExpectIdle();
+}
+
+TEST_F(SequenceTest, NewGameDuringADealDealsOnceMoreAfterUnwinding)
+{
+    int shufflesInside = -1;
+    TPending pendingInside = TPending::None;
+    DuringTheNextMove([&] {
+        F().RequestNewSeries();
+        F().RequestNewSeries();
+        shufflesInside = Shuffles;
+        pendingInside = F().PendingCommand();
+    });
+    F().RequestNewSeries();
+
+    EXPECT_EQ(shufflesInside, 1); // nothing started inside the running deal
+    EXPECT_EQ(pendingInside, TPending::NewSeries);
+    EXPECT_EQ(Shuffles, 2);
+    // The card in flight landed, no further card of the old deal moved, then a full deal.
+    EXPECT_EQ(Landings, 1 + 12);
+    ExpectFreshDeal();
+    ExpectIdle();
+}
+
+TEST_F(SequenceTest, NewGameDuringTheComputersTurnWindsItUp)
+{
+    SetDealer(alPlayer); // the computer moves first
+    int landingsAtRequest = -1;
+    AfterLanding = [&] {
+        if (Landings == 13) { // the computer's first move after the deal
+            landingsAtRequest = Landings;
+            F().RequestNewSeries();
+        }
+    };
+    F().RequestNewSeries();
+    AfterLanding = nullptr;
+
+    EXPECT_EQ(landingsAtRequest, 13);
+    EXPECT_EQ(Shuffles, 2);
+    EXPECT_EQ(F().*A::FGameno, 1);
+    EXPECT_EQ(F().*A::FPeriodno, 1);
+    ExpectIdle();
+}
+
+TEST_F(SequenceTest, CloseDuringASequenceClosesAfterUnwinding)
+{
+    F().show();
+    bool visibleInside = false;
+    DuringTheNextMove([&] {
+        F().RequestClose();
+        visibleInside = F().isVisible();
+    });
+    F().RequestNewSeries();
+
+    EXPECT_TRUE(visibleInside);
+    EXPECT_TRUE(F().*A::FClosing);
+    EXPECT_FALSE(F().isVisible());
+    EXPECT_EQ(Landings, 1);
+    EXPECT_EQ(F().PendingCommand(), TPending::None);
+}
+
+TEST_F(SequenceTest, CloseOutranksANewSeries)
+{
+    F().show();
+    DuringTheNextMove([&] {
+        F().RequestClose();
+        F().RequestNewSeries();
+        EXPECT_EQ(F().PendingCommand(), TPending::Close);
+    });
+    F().RequestNewSeries();
+
+    EXPECT_EQ(Shuffles, 1);
+    EXPECT_FALSE(F().isVisible());
+}
+
+TEST_F(SequenceTest, ClickDuringADealDoesNothing)
+{
+    DuringTheNextMove([&] {
+        // Through the mouse, and straight at the engine with a lit frame of a slot left
+        // marked by an interrupted turn.
+        const QPoint at = SlotCentre(Slots()[9]);
+        QMouseEvent move(QEvent::MouseMove, at, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(F().*A::FGameTableImage, &move);
+        QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(F().*A::FGameTableImage, &press);
+
+        Slots()[9].Canplay = true;
+        Slots()[9].HSLayer->Bitmap().SetMasterAlpha(255);
+        (F().*A::HotSpotMouseDown)(Slots()[9].HSLayer, Qt::LeftButton, Qt::NoModifier, at.x(),
+                                   at.y());
+    });
+    F().RequestNewSeries();
+
+    EXPECT_EQ(Landings, 12);
+    ExpectFreshDeal();
+    ExpectIdle();
+}
+
+// The end of a series of one game: the sheet names the winner, then the question.
+class PlayAgainTest : public SequenceTest,
+                      public ::testing::WithParamInterface<QMessageBox::StandardButton>
+{};
+
+TEST_P(PlayAgainTest, AnswerToTheQuestion)
+{
+    const bool yes = GetParam() == QMessageBox::Yes;
+    SetBestOf(boOne);
+    F().show();
+    (F().*A::StartSeries)();
+    (F().*A::InitGame)();
+    SheetHasSeenLevelPeriods(2);
+    F().*A::FPeriodno = 2;
+    (F().*A::InitPeriod)();
+    Lay({}, cvTwo, kindFaceUp, 53); // the third period is over
+    SetGoals(0, 1);
+    const int shuffles = Shuffles;
+
+    QPoint boxCentre;
+    ModalAnswerer answer([&](QWidget* Modal) {
+        boxCentre = Modal->frameGeometry().center();
+        ModalAnswerer::Click(GetParam())(Modal);
+    });
+    {
+        A::TSequence click(F());
+        (F().*A::NextMove)(tuPlayer);
+        EXPECT_TRUE(F().isVisible()); // even after No, the sequence unwinds first
+    }
+
+    EXPECT_EQ(answer.Texts(), QStringList{QStringLiteral("Do you want to play again?")});
+    EXPECT_LE((boxCentre - F().frameGeometry().center()).manhattanLength(), 2);
+    EXPECT_EQ(F().isVisible(), yes);
+    EXPECT_EQ(F().*A::FClosing, !yes);
+    EXPECT_EQ(Shuffles, yes ? shuffles + 1 : shuffles);
+    if (yes)
+        ExpectFreshDeal();
+    EXPECT_EQ(F().PendingCommand(), TPending::None);
+}
+
+INSTANTIATE_TEST_SUITE_P(YesAndNo, PlayAgainTest,
+                         ::testing::Values(QMessageBox::Yes, QMessageBox::No));
