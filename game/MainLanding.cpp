@@ -16,8 +16,7 @@ void TMainForm::LandCard(const THotSpotRect& Source, const THotSpotRect& Dest)
 
     if (Dest.bhotspot == slotDiscard) {
         // A discard lies face down in the colour of the side that played it.
-        ShowCard(moving->CardNo, FTurn == tuPlayer ? kindPlayerBack : kindComputerBack, true,
-                 true);
+        ShowCard(moving->CardNo, FTurn == tuPlayer ? kindPlayerBack : kindComputerBack, true, true);
         advancePack();
         return;
     }

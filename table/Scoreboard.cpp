@@ -21,8 +21,8 @@ const QColor PlayerBlue(0, 0, 255);
 QFont ScoreboardFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arimo")});
+    font.setFamilies(
+        {QStringLiteral("Arial"), QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")});
     font.setBold(true);
     return font;
 }

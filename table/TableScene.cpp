@@ -27,9 +27,8 @@ struct TSlotPlace
     int Top;
 };
 constexpr TSlotPlace SlotPlaces[SlotCount + 1] = {
-    {0, 0},     {8, 232},   {140, 8},   {110, 96},  {169, 96},  {80, 184},
-    {140, 184}, {200, 184}, {80, 272},  {140, 272}, {200, 272}, {110, 360},
-    {169, 360}, {140, 448}, {272, 232},
+    {0, 0},    {8, 232},   {140, 8},   {110, 96},  {169, 96},  {80, 184},  {140, 184}, {200, 184},
+    {80, 272}, {140, 272}, {200, 272}, {110, 360}, {169, 360}, {140, 448}, {272, 232},
 };
 
 // Pictures of GameBitmap32List used by the scene.
@@ -53,8 +52,8 @@ TFloatRect CardRect(int slot)
 
 // A new layer on top of `image`, showing a copy of `picture` blended at `alpha`, its
 // top-left corner at (left, top).
-TBitmapLayer* AddPictureLayer(TImage32& image, const TBitmap32& picture, uint8_t alpha,
-                              float left, float top)
+TBitmapLayer* AddPictureLayer(TImage32& image, const TBitmap32& picture, uint8_t alpha, float left,
+                              float top)
 {
     TBitmapLayer* layer = image.Layers().Add();
     TBitmap32& bitmap = layer->Bitmap();
@@ -87,9 +86,8 @@ void TMainForm::BuildTableScene()
         THotSpotRect& hotSpot = FHotSpotRects[slot];
         hotSpot.HotSpotLocation = rect;
         hotSpot.bhotspot = uint8_t(slot);
-        hotSpot.HSLayer =
-            AddPictureLayer(*FGameTableImage, GameBitmap32List->Bitmap(framePicture), 0,
-                            rect.Left - FrameMargin, rect.Top - FrameMargin);
+        hotSpot.HSLayer = AddPictureLayer(*FGameTableImage, GameBitmap32List->Bitmap(framePicture),
+                                          0, rect.Left - FrameMargin, rect.Top - FrameMargin);
         hotSpot.HSLayer->OnMouseDown = [this](TBitmapLayer* Sender, Qt::MouseButton Button,
                                               Qt::KeyboardModifiers Shift, int X, int Y) {
             HotSpotMouseDown(Sender, Button, Shift, X, Y);

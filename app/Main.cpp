@@ -1,0 +1,118 @@
+// The main window's construction: its designed components, then FormCreate.
+#include "app/Main.h"
+
+#include "assets/pictures/GameImages.h"
+#include "timer/ThreadedTimer.h"
+
+#include <QFrame>
+#include <QLayout>
+#include <QPalette>
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+constexpr int CardMoveInterval = 20; // milliseconds per step of a card's flight
+constexpr int AboutInterval = 20;
+
+// The table (344 x 538), the scoreboard strip (17) and the line under it (1), inside the
+// panel's one-pixel border.
+constexpr int PanelWidth = 344 + 2;
+constexpr int PanelHeight = 538 + 17 + 1 + 2;
+
+QFont MainWindowFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("DejaVu Sans")});
+    font.setPointSize(8);
+    return font;
+}
+
+} // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
+{
+    if (MainForm == nullptr)
+        MainForm = this;
+
+    setWindowTitle(QStringLiteral("Brindletop"));
+    // A fixed frame: minimise and close, no maximise.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFont(MainWindowFont());
+
+    CardTablePanel = new QFrame(this);
+    CardTablePanel->setObjectName(QStringLiteral("CardTablePanel"));
+    CardTablePanel->setFrameStyle(QFrame::Box | QFrame::Plain);
+    CardTablePanel->setLineWidth(1);
+    CardTablePanel->setAutoFillBackground(true);
+    QPalette panelPalette = CardTablePanel->palette();
+    panelPalette.setColor(QPalette::Window, QColor(0, 128, 0));
+    panelPalette.setColor(QPalette::WindowText, Qt::black); // the border
+    CardTablePanel->setPalette(panelPalette);
+    setCentralWidget(CardTablePanel);
+
+    CardsBitmap32List = new TBitmap32List;
+    LogoBitmap32List = new TBitmap32List;
+    GameBitmap32List = new TBitmap32List;
+    LoadGameImages(*CardsBitmap32List, *GameBitmap32List, *LogoBitmap32List);
+
+    AboutThreadedTimer = new TThreadedTimer(this);
+    AboutThreadedTimer->SetInterval(AboutInterval);
+    AboutThreadedTimer->SetEnabled(false);
+    AboutThreadedTimer->SetOnTimer([this](QObject* Sender) { AboutThreadedTimerTimer(Sender); });
+
+    MoveCardThreadedTimer = new TThreadedTimer(this);
+    MoveCardThreadedTimer->SetInterval(CardMoveInterval);
+    MoveCardThreadedTimer->SetEnabled(false);
+    MoveCardThreadedTimer->SetOnTimer(
+        [this](QObject* Sender) { MoveCardThreadedTimerTimer(Sender); });
+
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    // The timers go first: their handlers touch the table, the cards and the about screen.
+    delete MoveCardThreadedTimer;
+    MoveCardThreadedTimer = nullptr;
+    delete AboutThreadedTimer;
+    AboutThreadedTimer = nullptr;
+
+    // The widgets (and with the table image the card layers) go with the window; the
+    // layers hold copies of the pictures, so the lists can go now.
+    delete CardsBitmap32List;
+    CardsBitmap32List = nullptr;
+    delete LogoBitmap32List;
+    LogoBitmap32List = nullptr;
+    delete GameBitmap32List;
+    GameBitmap32List = nullptr;
+
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+void TMainForm::FormCreate()
+{
+    FMovingCard = false;
+    FCanMoveCard = true;
+
+    // Size: the window holds exactly the panel (table, scoreboard strip and line) under the
+    // menu bar, and the user cannot resize it; the menu bar, whenever it is added, is taken
+    // into the fixed size.
+    CardTablePanel->setFixedSize(PanelWidth, PanelHeight);
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+    // ---- Help access (shell) ------------------------------------------------------------
+    // The help file name and HelpSystem are set up here, before the table is built.
+    // ---------------------------------------------------------------------------------------
+
+    BuildTableScene();
+    CreateCardLayers(FGameTableImage->Layers(), FPackOfCards);
+
+    // ---- Menu (shell) -----------------------------------------------------------------
+    // The menu bar and its actions are created here.
+    // ---------------------------------------------------------------------------------------
+}
