@@ -74,6 +74,8 @@ void TTimerThread::Pause()
     {
         std::lock_guard<std::mutex> lock(FLock);
         FPaused = true;
+        if (FHandOverPending)
+            FHandOverStale = true;
     }
     // Ends a wait under way, so that a paused timer neither ticks nor wakes up again.
     FWake.notify_all();
@@ -104,11 +106,18 @@ void TTimerThread::TerminateAndWait()
     wait();
 }
 
+bool TTimerThread::HandOverStale() const
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    return FHandOverStale;
+}
+
 void TTimerThread::FinishHandOver()
 {
     {
         std::lock_guard<std::mutex> lock(FLock);
         FHandOverPending = false;
+        FHandOverStale = false;
     }
     FWake.notify_all();
 }
@@ -150,6 +159,7 @@ void TTimerThread::run()
         FLastWaitEnd = std::chrono::steady_clock::now();
         auto* event = new QEvent(static_cast<QEvent::Type>(HandOverEventType()));
         FHandOverPending = true;
+        FHandOverStale = false;
         lock.unlock();
         QCoreApplication::postEvent(FOwner, event);
         lock.lock();
@@ -254,7 +264,8 @@ bool TThreadedTimer::event(QEvent* Event)
     // The handler may even delete its own timer; the destructor has then released the
     // worker, and nothing of this object may be touched any more.
     const QPointer<TThreadedTimer> alive(this);
-    DoTimer();
+    if (!FTimerThread->HandOverStale())
+        DoTimer();
     if (alive)
         FTimerThread->FinishHandOver();
     return true;

@@ -62,6 +62,9 @@ public:
     // its tick dropped) and blocks until the worker has left its body.
     void TerminateAndWait();
 
+    // Window thread: whether the pending tick was already on its way when the timer was
+    // disabled; such a tick is dropped even if the timer has been enabled again since.
+    bool HandOverStale() const;
     // Window thread: the tick of the pending hand-over has been delivered.
     void FinishHandOver();
 
@@ -86,6 +89,7 @@ private:
     bool FPaused = true;
     bool FTerminateRequested = false;
     bool FHandOverPending = false;
+    bool FHandOverStale = false;
     bool FExited = false; // the body and QThread's own finishing code are done
     std::chrono::steady_clock::time_point FLastWaitEnd;
 };

@@ -188,6 +188,64 @@ TEST(ThreadedTimerTest, HandlerThatDisablesGetsNoFurtherTickUntilEnabledAgain)
     EXPECT_EQ(2, log.count());
 }
 
+TEST(ThreadedTimerTest, DisableThenEnableRestartsTheMeasurement)
+{
+    TThreadedTimer timer;
+    timer.SetInterval(200);
+    TickLog log;
+    timer.SetOnTimer(Recorder(log));
+    timer.SetEnabled(true);
+    PumpFor(100);
+    const auto restartedAt = Clock::now();
+    timer.SetEnabled(false);
+    timer.SetEnabled(true);
+    ASSERT_TRUE(PumpUntil([&] { return log.count() >= 1; }));
+    timer.SetEnabled(false);
+    EXPECT_GE(MsSince(restartedAt, log.times[0]), 200);
+}
+
+TEST(ThreadedTimerTest, TickOnItsWayWhenDisabledIsDropped)
+{
+    for (const bool enableAgain : {false, true}) {
+        SCOPED_TRACE(enableAgain ? "enabled again at once" : "left disabled");
+        TThreadedTimer timer;
+        timer.SetInterval(20);
+        TickLog log;
+        timer.SetOnTimer(Recorder(log));
+        timer.SetEnabled(true);
+        std::this_thread::sleep_for(60ms); // the window thread is busy; a tick is now queued
+        const auto disabledAt = Clock::now();
+        timer.SetEnabled(false);
+        if (!enableAgain) {
+            PumpFor(40);
+            EXPECT_EQ(0, log.count());
+            continue;
+        }
+        timer.SetEnabled(true);
+        ASSERT_TRUE(PumpUntil([&] { return log.count() >= 1; }));
+        timer.SetEnabled(false);
+        EXPECT_GE(MsSince(disabledAt, log.times[0]), 20); // a fresh tick, not the old one
+    }
+}
+
+TEST(ThreadedTimerTest, DisabledTimerMeasuresNothing)
+{
+    TThreadedTimer timer;
+    timer.SetInterval(5);
+    TickLog log;
+    timer.SetOnTimer(Recorder(log));
+    timer.SetEnabled(true);
+    ASSERT_TRUE(PumpUntil([&] { return log.count() >= 2; }));
+    timer.SetEnabled(false);
+    const int ticksWhenDisabled = log.count();
+    // A wait that ends from now on, even one, is a wake-up the disabled timer should not
+    // have; a tick already on its way has set this before the disabling.
+    const auto lastWaitEnd = timer.LastWaitEnd();
+    PumpFor(60);
+    EXPECT_TRUE(lastWaitEnd == timer.LastWaitEnd());
+    EXPECT_EQ(ticksWhenDisabled, log.count());
+}
+
 TEST(ThreadedTimerTest, HandlerThatReEnablesInsideItsTickKeepsTicking)
 {
     // Off and on again inside the handler restarts the measurement from the handler's end.
@@ -323,6 +381,11 @@ struct RepeatedWrite
     std::function<void(TThreadedTimer&)> write;
 };
 
+void PrintTo(const RepeatedWrite& w, std::ostream* os)
+{
+    *os << w.name;
+}
+
 class RepeatedWriteTest : public ::testing::TestWithParam<RepeatedWrite>
 {
 };
@@ -373,6 +436,11 @@ struct AccountCase
     const char* name;
     std::vector<AccountStep> steps;
 };
+
+void PrintTo(const AccountCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class RunningTimeTest : public ::testing::TestWithParam<AccountCase>
 {
@@ -550,6 +618,11 @@ struct DestroyCase
     const char* name;
     DestroyWhen when;
 };
+
+void PrintTo(const DestroyCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DestroyTest : public ::testing::TestWithParam<DestroyCase>
 {
