@@ -2,8 +2,9 @@
 
 #include <QButtonGroup>
 #include <QEvent>
-#include <QFontMetrics>
 #include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 
 TRadioGroup::TRadioGroup(const QString& Caption, const QStringList& Items, QWidget* Parent)
     : QGroupBox(Caption, Parent), FGroup(new QButtonGroup(this))
@@ -67,18 +68,21 @@ void TRadioGroup::changeEvent(QEvent* Event)
         ArrangeButtons();
 }
 
-// The items share the height below the caption evenly, each centred in its share, so a
-// group keeps its look whatever height the dialog gives it.
+// The items share the height inside the frame evenly, each centred in its share, so a
+// group keeps its look whatever height the dialog gives it and whatever the style draws.
 void TRadioGroup::ArrangeButtons()
 {
     const int count = Count();
     if (count == 0)
         return;
-    const int textHeight = QFontMetrics(font()).height();
-    const int room = height() - textHeight - 5;
-    const int itemHeight = qMax(room / count, 1);
-    const int topMargin = textHeight + 1 + (room % count) / 2;
-    const int itemWidth = qMax(width() - 8 - 4, 1);
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const QRect inside =
+        style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxContents, this);
+    const int itemHeight = qMax(inside.height() / count, 1);
+    const int top = inside.top() + qMax(inside.height() - itemHeight * count, 0) / 2;
+    const int left = inside.left() + 6;
+    const int itemWidth = qMax(inside.right() - 2 - left, 1);
     for (int i = 0; i < count; ++i)
-        FGroup->button(i)->setGeometry(8, topMargin + i * itemHeight, itemWidth, itemHeight);
+        FGroup->button(i)->setGeometry(left, top + i * itemHeight, itemWidth, itemHeight);
 }
