@@ -244,13 +244,17 @@ void TStaticsDialog::BuildSheet()
 
     // The window manager tells a window's frame only once it is on screen: use the
     // sheet's own frame from an earlier showing, else the main window's, which is shown.
+    // A tall title bar must not squeeze the sheet: keep a margin beside the widest row
+    // and below the button.
     QMargins frame;
     if (windowHandle())
         frame = windowHandle()->frameMargins();
     if (frame.isNull() && parentWidget() && parentWidget()->window()->windowHandle())
         frame = parentWidget()->window()->windowHandle()->frameMargins();
-    setFixedSize(std::max(outerWidth - frame.left() - frame.right(), 1),
-                 std::max(outerHeight - frame.top() - frame.bottom(), 1));
+    const int minimumMargin = 10;
+    setFixedSize(std::max(outerWidth - frame.left() - frame.right(), widest + minimumMargin),
+                 std::max(outerHeight - frame.top() - frame.bottom(),
+                          buttonTop + OKButton->height() + minimumMargin));
 }
 
 QLabel* TStaticsDialog::AddSheetLabel(QWidget* Owner, const QString& Text, const QColor& Color,
