@@ -198,6 +198,7 @@ THelpViewer::THelpViewer(std::unique_ptr<TChmFile> File)
     FBrowser = new THelpBrowser(*FFile, this);
     FBrowser->setOpenLinks(false);
     FBrowser->setFrameShape(QFrame::NoFrame);
+    FBrowser->document()->setDocumentMargin(10);
     connect(FBrowser, &QTextBrowser::anchorClicked, this, &THelpViewer::LinkClicked);
     connect(FBrowser, &QTextBrowser::sourceChanged, this, &THelpViewer::SourceChanged);
 
@@ -222,7 +223,7 @@ THelpViewer::THelpViewer(std::unique_ptr<TChmFile> File)
     splitter->addWidget(FBrowser);
     splitter->setStretchFactor(0, 0);
     splitter->setStretchFactor(1, 1);
-    splitter->setSizes({210, 570});
+    splitter->setSizes({240, 560});
     setCentralWidget(splitter);
 
     auto* toolBar = addToolBar(QStringLiteral("Navigation"));
@@ -237,8 +238,9 @@ THelpViewer::THelpViewer(std::unique_ptr<TChmFile> File)
                            QStringLiteral("Forward"), FBrowser, &QTextBrowser::forward);
     FForwardAction->setShortcut(QKeySequence::Forward);
     FForwardAction->setEnabled(false);
-    auto* home = toolBar->addAction(style()->standardIcon(QStyle::SP_DirHomeIcon),
-                                    QStringLiteral("Home"), this, [this] { ShowTopic({}); });
+    auto* home = toolBar->addAction(
+        QIcon::fromTheme(QStringLiteral("go-home"), style()->standardIcon(QStyle::SP_DirHomeIcon)),
+        QStringLiteral("Home"), this, [this] { ShowTopic({}); });
     home->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Home));
     connect(FBrowser, &QTextBrowser::backwardAvailable, FBackAction, &QAction::setEnabled);
     connect(FBrowser, &QTextBrowser::forwardAvailable, FForwardAction, &QAction::setEnabled);
