@@ -92,6 +92,8 @@ void TTimerThread::Resume()
 
 void TTimerThread::TerminateAndWait()
 {
+    if (!isRunning() && !isFinished())
+        return; // never started (the system refused the thread): nothing to end
     {
         std::unique_lock<std::mutex> lock(FLock);
         FTerminateRequested = true;
