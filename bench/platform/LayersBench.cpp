@@ -1,0 +1,186 @@
+// Painting the card table: the whole 344 x 538 table with its 80 layers, and the repaint
+// of one card moving one step (where it was and where it is now).
+//
+//   platform_bench [--benchmark_filter=...]
+// Memcpy gives the memory bandwidth the painting figures are compared with.
+
+#include "assets/pictures/GameImages.h"
+#include "platform/Image32.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct TSlot
+{
+    int left, top, picture, frame;
+};
+// Slots 2 to 13, then 1 and 14, as the table lays them out.
+const TSlot Slots[] = {{140, 8, 4, 7},   {110, 96, 4, 7},  {169, 96, 4, 7},  {80, 184, 4, 7},
+                       {140, 184, 4, 7}, {200, 184, 4, 7}, {80, 272, 4, 8},  {140, 272, 4, 8},
+                       {200, 272, 4, 8}, {110, 360, 4, 8}, {169, 360, 4, 8}, {140, 448, 4, 8},
+                       {8, 232, 2, 6},   {272, 232, 3, 6}};
+
+// The table in the middle of a period: twelve cards in the line-ups (two of them dimmed,
+// beaten), the rest face down on the pack and the discard pile, frames hidden.
+struct TTable
+{
+    TTable()
+    {
+        LoadGameImages(cards, game, logo);
+        image = std::make_unique<TImage32>();
+        image->resize(344, 538);
+        image->SetColor(QColor(0, 128, 0));
+        image->BeginUpdate();
+        auto add = [&](const TBitmap32& picture, int left, int top, uint8_t alpha) {
+            TBitmapLayer* layer = image->Layers().Add();
+            layer->Bitmap() = picture;
+            layer->Bitmap().SetDrawMode(dmBlend);
+            layer->Bitmap().SetMasterAlpha(alpha);
+            layer->SetLocation({float(left), float(top), float(left + picture.Width()),
+                                float(top + picture.Height())});
+            return layer;
+        };
+        for (const TSlot& s : Slots) {
+            add(game.Bitmap(s.picture), s.left, s.top, 255);
+            add(game.Bitmap(s.frame), s.left - 3, s.top - 3, 0);
+        }
+        for (int i = 0; i < 52; ++i) {
+            if (i < 12) {
+                add(cards.Bitmap(i * 4), Slots[i].left, Slots[i].top, i % 5 == 0 ? 100 : 255);
+            } else {
+                const TSlot& s = Slots[i % 2 ? 12 : 13];
+                add(game.Bitmap(i % 2 ? 0 : 1), s.left, s.top, 255);
+            }
+        }
+        mover = image->Layers().Items(image->Layers().Count() - 1);
+        image->EndUpdate();
+    }
+    TBitmap32List cards, game, logo;
+    std::unique_ptr<TImage32> image;
+    TBitmapLayer* mover = nullptr;
+};
+
+// Counts the paint events a widget receives.
+class TPaintCounter : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        Paints += event->type() == QEvent::Paint;
+        return false;
+    }
+    int64_t Paints = 0;
+};
+
+TTable& Table()
+{
+    static TTable table;
+    return table;
+}
+
+void BM_FullFrame(benchmark::State& state)
+{
+    TTable& t = Table();
+    QImage target(344, 538, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        QPainter painter(&target);
+        t.image->PaintTo(painter, target.rect());
+        painter.end();
+        benchmark::DoNotOptimize(target.constBits());
+    }
+    state.counters["layers"] = t.image->Layers().Count();
+    state.SetBytesProcessed(state.iterations() * int64_t(target.sizeInBytes()));
+}
+BENCHMARK(BM_FullFrame)->Unit(benchmark::kMicrosecond);
+
+// One tick of a card's flight from the pack towards the computer's goal (30 pixels a
+// step): move, then repaint the union of the old and new rectangles.
+void BM_CardStep(benchmark::State& state)
+{
+    TTable& t = Table();
+    QImage target(344, 538, QImage::Format_ARGB32_Premultiplied);
+    {
+        QPainter painter(&target);
+        t.image->PaintTo(painter, target.rect());
+    }
+    const TFloatRect from{8, 232, 61, 315};
+    const TFloatRect to{23.23077f, 206.15384f, 76.23077f, 289.15384f};
+    bool forth = true;
+    for (auto _ : state) {
+        const QRect before = t.mover->PaintRect();
+        t.mover->SetLocation(forth ? to : from);
+        forth = !forth;
+        const QRect dirty = before | t.mover->PaintRect();
+        QPainter painter(&target);
+        t.image->PaintTo(painter, dirty);
+        painter.end();
+        benchmark::DoNotOptimize(target.constBits());
+    }
+}
+BENCHMARK(BM_CardStep)->Unit(benchmark::kMicrosecond);
+
+// The same step through the widget as the game does it: BeginUpdate, move, EndUpdate,
+// Repaint on the offscreen platform (Qt's backing store included).
+void BM_CardStepWidget(benchmark::State& state)
+{
+    TTable& t = Table();
+    t.image->show();
+    if (!QTest::qWaitForWindowExposed(t.image.get())) {
+        state.SkipWithError("the table never became visible");
+        return;
+    }
+    QTest::qWait(50); // let the first paints and flushes settle
+    t.image->Repaint();
+    TPaintCounter counter;
+    t.image->installEventFilter(&counter);
+    const TFloatRect from{8, 232, 61, 315};
+    const TFloatRect to{23.23077f, 206.15384f, 76.23077f, 289.15384f};
+    bool forth = true;
+    for (auto _ : state) {
+        t.image->BeginUpdate();
+        t.mover->SetLocation(forth ? to : from);
+        t.image->EndUpdate();
+        t.image->Repaint();
+        forth = !forth;
+    }
+    t.image->removeEventFilter(&counter);
+    t.image->hide();
+    state.counters["paints_per_step"] =
+        benchmark::Counter(double(counter.Paints) / double(state.iterations()));
+}
+BENCHMARK(BM_CardStepWidget)->Unit(benchmark::kMicrosecond);
+
+// The floor: copying a table-sized frame.
+void BM_Memcpy(benchmark::State& state)
+{
+    const size_t bytes = size_t(state.range(0));
+    std::vector<char> a(bytes, 1), b(bytes, 2);
+    for (auto _ : state) {
+        std::memcpy(b.data(), a.data(), bytes);
+        benchmark::DoNotOptimize(b.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t(bytes));
+}
+BENCHMARK(BM_Memcpy)->Arg(344 * 538 * 4)->Arg(16 << 20)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
