@@ -213,17 +213,15 @@ void TMainForm::EndPeriod()
         const QRect window = frameGeometry();
         const int x = window.left() + Half(window.width());
         const int y = window.top() + Half(window.height());
-        const TModalResult answer =
-            QuestionAt(QStringLiteral("Do you want to play again?"), x, y, this);
-        if (SequenceAborted())
-            return;
-        if (answer == mrYes) {
-            StartSeries();
-            StartGame();
-        } else {
+        if (QuestionAt(QStringLiteral("Do you want to play again?"), x, y, this) != mrYes) {
             // The click that led here still runs; the window closes once it has unwound.
             RequestClose();
+            return;
         }
+        if (SequenceAborted())
+            return;
+        StartSeries();
+        StartGame();
         break;
     }
     }

@@ -106,6 +106,15 @@ protected:
         F().*A::FPeriodno = 1;
         SetClock(QStringLiteral("20:00"));
         Stats().szstaticstime = QStringLiteral("00:00");
+        Shuffles = 0;
+    }
+
+    // Shows the window as if its first activation had already started the game, so that
+    // the activation does not start a series of its own.
+    void ShowWindow()
+    {
+        F().*A::FActivated = true;
+        F().show();
     }
 
     void TearDown() override

@@ -101,7 +101,7 @@ TEST_F(SequenceTest, NewGameDuringTheComputersTurnWindsItUp)
 
 TEST_F(SequenceTest, CloseDuringASequenceClosesAfterUnwinding)
 {
-    F().show();
+    ShowWindow();
     bool visibleInside = false;
     DuringTheNextMove([&] {
         F().RequestClose();
@@ -118,7 +118,7 @@ TEST_F(SequenceTest, CloseDuringASequenceClosesAfterUnwinding)
 
 TEST_F(SequenceTest, CloseOutranksANewSeries)
 {
-    F().show();
+    ShowWindow();
     DuringTheNextMove([&] {
         F().RequestClose();
         F().RequestNewSeries();
@@ -163,7 +163,7 @@ TEST_P(PlayAgainTest, AnswerToTheQuestion)
 {
     const bool yes = GetParam() == QMessageBox::Yes;
     SetBestOf(boOne);
-    F().show();
+    ShowWindow();
     (F().*A::StartSeries)();
     (F().*A::InitGame)();
     SheetHasSeenLevelPeriods(2);
