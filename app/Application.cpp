@@ -4,9 +4,7 @@
 
 #include <exception>
 
-TBrindletopApplication::TBrindletopApplication(int& argc, char** argv) : QApplication(argc, argv)
-{
-}
+TBrindletopApplication::TBrindletopApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
 bool TBrindletopApplication::notify(QObject* Receiver, QEvent* Event)
 {

@@ -1,13 +1,38 @@
-#include <QApplication>
-#include <QMainWindow>
+// Brindletop: one player against the computer at a green card table.
+
+#include "app/Application.h"
+#include "app/HtmlHelpApi.h"
+#include "app/Main.h"
+#include "dialogs/Options.h"
+#include "dialogs/Statics.h"
+
+#include <memory>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    TBrindletopApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brindletop"));
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Brindletop"));
-    window.resize(344, 613);
-    window.show();
-    return app.exec();
+    QApplication::setApplicationDisplayName(QStringLiteral("Brindletop"));
+    // The help viewer is loaded before any window exists and freed at the very end.
+    THtmlHelpLibrary helpViewer;
+
+    // The three windows live for the whole run, created in this order. The dialogs belong
+    // to the main window, so they are modal over it and centred on it; the options dialog
+    // reads the settings file as it is created.
+    auto mainForm = std::make_unique<TMainForm>();
+    MainForm = mainForm.get();
+    StaticsDialog = new TStaticsDialog(mainForm.get());
+    OptionsDialog = new TOptionsDialog(mainForm.get());
+
+    // The first series starts when the window first becomes active. Ask for the focus
+    // too: without a window manager nobody else would give it.
+    mainForm->show();
+    mainForm->activateWindow();
+    const int result = TBrindletopApplication::exec();
+
+    // The dialogs go with the main window.
+    StaticsDialog = nullptr;
+    OptionsDialog = nullptr;
+    mainForm.reset();
+    return result;
 }

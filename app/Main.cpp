@@ -1,6 +1,7 @@
 // The main window's construction: its designed components, then FormCreate.
 #include "app/Main.h"
 
+#include "app/HelpSystem.h"
 #include "assets/pictures/GameImages.h"
 #include "timer/ThreadedTimer.h"
 
@@ -105,14 +106,13 @@ void TMainForm::FormCreate()
     CardTablePanel->setFixedSize(PanelWidth, PanelHeight);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 
-    // ---- Help access (shell) ------------------------------------------------------------
-    // The help file name and HelpSystem are set up here, before the table is built.
-    // ---------------------------------------------------------------------------------------
+    // Help access: "HELP/bt.chm" beside the program, active from now until the window closes.
+    HelpSystem = new THelpSystem(this);
+    HelpSystem->SetHelpfile(HelpFilePath());
+    HelpSystem->SetActive(true);
 
     BuildTableScene();
     CreateCardLayers(FGameTableImage->Layers(), FPackOfCards);
 
-    // ---- Menu (shell) -----------------------------------------------------------------
-    // The menu bar and its actions are created here.
-    // ---------------------------------------------------------------------------------------
+    CreateMenu();
 }

@@ -28,8 +28,7 @@ int RoundHalfEven(double Value)
     return int(std::nearbyint(Value));
 }
 
-TBitmapLayer* AddLayer(TImage32& Image, const TBitmap32& Picture, uint8_t Alpha, int Left,
-                       int Top)
+TBitmapLayer* AddLayer(TImage32& Image, const TBitmap32& Picture, uint8_t Alpha, int Left, int Top)
 {
     TBitmapLayer* layer = Image.Layers().Add();
     layer->Bitmap() = Picture;
@@ -150,8 +149,7 @@ void TMainForm::ShowAboutScreen()
 
     // The logo is centred on the whole panel, border included; the caption on the screen.
     const TBitmap32& logo = LogoBitmap32List->Bitmap(0);
-    AddLayer(*screen, logo, 255,
-             RoundHalfEven((CardTablePanel->width() - logo.Width()) / 2.0) - 2,
+    AddLayer(*screen, logo, 255, RoundHalfEven((CardTablePanel->width() - logo.Width()) / 2.0) - 2,
              RoundHalfEven((CardTablePanel->height() - logo.Height()) / 2.0) - 2);
     const TBitmap32& caption = LogoBitmap32List->Bitmap(1);
     TBitmapLayer* captionLayer =
