@@ -94,6 +94,10 @@ private:
     std::chrono::steady_clock::time_point FLastWaitEnd;
 };
 
+// OnTimer runs on the window thread, with the timer as Sender, only while the timer is
+// enabled. The handler may read and write every property of its timer (Enabled := false
+// stops the ticks), process events and even delete the timer. It must never wait for a
+// further tick of its own timer: that tick cannot come before the handler has returned.
 class TThreadedTimer : public QObject
 {
     Q_OBJECT
