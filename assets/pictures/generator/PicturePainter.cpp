@@ -226,6 +226,14 @@ void DrawCourtHalf(QPainter& p, int suit, int value)
     body.closeSubpath();
     p.setBrush(robe);
     p.drawPath(body);
+    // A sprinkle of gold on the cloth.
+    p.save();
+    p.setClipPath(body, Qt::IntersectClip);
+    p.setBrush(QColor(240, 200, 90));
+    for (double y = -11; y < 0; y += 4)
+        for (double x = -11 + std::fmod(y + 11, 8) / 2; x < 12; x += 4)
+            p.drawEllipse(QPointF(x, y), 0.55, 0.55);
+    p.restore();
     // A band of the other colour down the front, and gold trim.
     p.setBrush(accent);
     p.drawRect(QRectF(-2.5, -12, 5, 12.5));
@@ -367,6 +375,12 @@ void DrawCourtHalf(QPainter& p, int suit, int value)
         blade.closeSubpath();
         p.drawPath(blade);
     }
+
+    // The hand that holds the sceptre, the flower or the halberd.
+    const QPointF hand = value == 10 ? QPointF(-11, -6.5) : QPointF(11.8, -7.5);
+    p.setPen(QPen(SkinShade, 0.5));
+    p.setBrush(Skin);
+    p.drawEllipse(hand, 1.9, 1.6);
 }
 
 void DrawCourt(QPainter& p, int suit, int value)
