@@ -4,7 +4,6 @@
 
 #include <QFontMetrics>
 #include <QLabel>
-#include <QLayout>
 #include <QPalette>
 
 namespace {
@@ -47,30 +46,6 @@ QFont FigureFont()
     return font;
 }
 
-// Keeps every label of the strip as large as its caption. Captions change all through a
-// game, but their left edges stay where BuildScoreboard put them, so a label grows or
-// shrinks to the right.
-class TCaptionSizer : public QLayout
-{
-public:
-    explicit TCaptionSizer(QWidget* strip) : QLayout(strip) {}
-
-    void addItem(QLayoutItem* item) override { delete item; }
-    QLayoutItem* itemAt(int) const override { return nullptr; }
-    QLayoutItem* takeAt(int) override { return nullptr; }
-    int count() const override { return 0; }
-    QSize sizeHint() const override { return {}; }
-
-    void setGeometry(const QRect& rect) override
-    {
-        QLayout::setGeometry(rect);
-        const auto labels = parentWidget()->findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
-        for (QLabel* label : labels)
-            if (label->size() != label->sizeHint())
-                label->resize(label->sizeHint());
-    }
-};
-
 void PrepareLabel(QLabel*& label, QWidget* strip, const QString& caption, const QColor& colour,
                   const QFont& font)
 {
@@ -106,8 +81,6 @@ void PrepareArrow(TImage32*& arrow, QWidget* strip, const TBitmap32& picture, ui
 void TMainForm::BuildScoreboard(const QString& PlayerName)
 {
     QWidget* strip = FStaticsPanel;
-    if (strip->layout() == nullptr)
-        new TCaptionSizer(strip);
 
     const QFont nameFont = NameFont();
     const QFont figureFont = FigureFont();

@@ -86,8 +86,7 @@ TEST_P(CreateCardLayersTest, NumbersSuitAndRankFollowThePackOrder)
 
 INSTANTIATE_TEST_SUITE_P(Cards, CreateCardLayersTest,
                          ::testing::Values(CreatedCard{1, 0, cvTwo}, CreatedCard{13, 0, cvAce},
-                                           CreatedCard{14, 1, cvTwo},
-                                           CreatedCard{37, 2, cvQueen},
+                                           CreatedCard{14, 1, cvTwo}, CreatedCard{37, 2, cvQueen},
                                            CreatedCard{52, 3, cvAce}));
 
 TEST(CreateCardLayers, GivesEveryCardALayerOfItsOwn)
@@ -258,8 +257,8 @@ TEST_F(SeededShuffle, FromTheClockTwoShufflesInARowDealDifferently)
 TEST(OrdinalWord, NamesTheFirstSixAndNothingElse)
 {
     const std::pair<unsigned, const char*> cases[] = {
-        {0, "error"},  {1, "first"}, {2, "second"}, {3, "third"},        {4, "fourth"},
-        {5, "fifth"},  {6, "sixth"}, {7, "error"},  {4294967295u, "error"},
+        {0, "error"}, {1, "first"}, {2, "second"}, {3, "third"},           {4, "fourth"},
+        {5, "fifth"}, {6, "sixth"}, {7, "error"},  {4294967295u, "error"},
     };
     for (const auto& [n, word] : cases)
         EXPECT_EQ(OrdinalWord(n).toStdString(), word) << n;
@@ -303,8 +302,8 @@ int HalfTiesToEven(int extent)
 
 TEST(QuestionAt, AsksYesOrNoAndReturnsTheAnswer)
 {
-    const std::pair<QMessageBox::StandardButton, TModalResult> cases[] = {
-        {QMessageBox::Yes, mrYes}, {QMessageBox::No, mrNo}};
+    const std::pair<QMessageBox::StandardButton, TModalResult> cases[] = {{QMessageBox::Yes, mrYes},
+                                                                          {QMessageBox::No, mrNo}};
     for (const auto& [click, result] : cases) {
         TSeenBox seen;
         ModalAnswerer answer(Record(seen, click));
@@ -328,8 +327,7 @@ TEST(QuestionAt, CentresTheBoxOnTheGivenPoint)
     for (const QPoint centre : {windowCentre, QPoint(251, 137)}) {
         TSeenBox seen;
         ModalAnswerer answer(Record(seen, QMessageBox::Yes));
-        QuestionAt(QStringLiteral("Do you want to play again?"), centre.x(), centre.y(),
-                   &window);
+        QuestionAt(QStringLiteral("Do you want to play again?"), centre.x(), centre.y(), &window);
         ASSERT_EQ(answer.Count(), 1);
         EXPECT_EQ(seen.Frame.left(), centre.x() - HalfTiesToEven(seen.Frame.width()));
         EXPECT_EQ(seen.Frame.top(), centre.y() - HalfTiesToEven(seen.Frame.height()));
@@ -363,8 +361,8 @@ TEST(MessageDlgAt, WithOneCoordinateNegativeKeepsTheDefaultOnThatAxis)
     TSeenBox onlyX;
     {
         ModalAnswerer answer(Record(onlyX, QMessageBox::Ok));
-        EXPECT_EQ(MessageDlgAt(QStringLiteral("Where?"), QMessageBox::Information,
-                               QMessageBox::Ok, 0, 123, -1, &window),
+        EXPECT_EQ(MessageDlgAt(QStringLiteral("Where?"), QMessageBox::Information, QMessageBox::Ok,
+                               0, 123, -1, &window),
                   mrOk);
     }
     EXPECT_EQ(onlyX.Frame.left(), 123 - HalfTiesToEven(onlyX.Frame.width()));
