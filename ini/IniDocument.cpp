@@ -704,6 +704,9 @@ void TIniDocument::WriteToFile()
     if (exists) {
         if (S_ISDIR(existing.st_mode))
             RaiseWriteError(FFileName, EISDIR);
+        if (!S_ISREG(existing.st_mode))
+            throw EIniFileError(
+                QStringLiteral("Cannot write \"%1\": not a regular file.").arg(FFileName));
         // The rename below would replace a file the user made read-only; refuse it as an
         // ordinary write would.
         if (::faccessat(AT_FDCWD, path.constData(), W_OK, AT_EACCESS) != 0)

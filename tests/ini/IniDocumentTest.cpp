@@ -963,6 +963,14 @@ TEST_F(FailureTest, FifoIsRefusedWithoutBlocking)
 {
     ASSERT_EQ(::mkfifo(QFile::encodeName(Path()).constData(), 0600), 0);
     EXPECT_THROW(TIniDocument doc(Path()), EIniFileError);
+    // Nor is it replaced by a write.
+    TIniDocument doc;
+    EXPECT_THROW(doc.SetFileName(Path()), EIniFileError);
+    doc.WriteString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("1"));
+    EXPECT_THROW(doc.UpdateFile(), EIniFileError);
+    struct stat info;
+    ASSERT_EQ(::stat(QFile::encodeName(Path()).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 // ---------------------------------------------------------------------------------------
