@@ -1,11 +1,15 @@
 #include "dialogs/Settings.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 QString SettingsFilePath()
 {
-    return SettingsPathFor(QCoreApplication::applicationFilePath());
+    return LocateSettingsFile(
+        QCoreApplication::applicationFilePath(),
+        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 QString SettingsPathFor(const QString& ExecutablePath)
@@ -17,4 +21,31 @@ QString SettingsPathFor(const QString& ExecutablePath)
     const QString base = dot < 0 ? name : name.left(dot);
     const QString folder = ExecutablePath.left(ExecutablePath.size() - name.size());
     return folder + base + QStringLiteral(".ini");
+}
+
+QString ChooseSettingsPath(const QString& ExecutablePath, const QString& ConfigFolder,
+                           const TSettingsProbes& Probes)
+{
+    const QString beside = SettingsPathFor(ExecutablePath);
+    if (ConfigFolder.isEmpty() || Probes.Exists(beside) ||
+        Probes.Writable(QFileInfo(beside).absolutePath()))
+        return beside;
+    return QDir(ConfigFolder).filePath(QFileInfo(beside).fileName());
+}
+
+QString LocateSettingsFile(const QString& ExecutablePath, const QString& ConfigFolder)
+{
+    const TSettingsProbes probes{
+        [](const QString& File) { return QFileInfo::exists(File); },
+        // Asks the system (access(2)), so read-only mounts and ACLs count too.
+        [](const QString& Folder) {
+            const QFileInfo folder(Folder);
+            return folder.isDir() && folder.isWritable();
+        }};
+    const QString path = ChooseSettingsPath(ExecutablePath, ConfigFolder, probes);
+    // Saving writes beside the file through a temporary one, so the folder must exist.
+    // Should it fail, the first save reports why.
+    if (path != SettingsPathFor(ExecutablePath))
+        QDir().mkpath(ConfigFolder);
+    return path;
 }

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace Settings {
 
 inline const QString Section = QStringLiteral("Options");
@@ -24,9 +26,28 @@ inline constexpr int DefaultAnimSpeed = 1;  // Medium
 
 } // namespace Settings
 
-// The settings file of this program: beside the executable, named after it, ".ini".
+// The settings file of this program, named after the executable with ".ini". It lives
+// beside the executable when it is there already or that folder takes new files (a
+// portable copy, the build tree); an installed copy keeps it in the user's configuration
+// folder instead, which is created here so that the first OK can save into it.
 QString SettingsFilePath();
 
 // The settings file that belongs to an executable at ExecutablePath: its last extension
 // replaced by ".ini", or ".ini" appended when it has none.
 QString SettingsPathFor(const QString& ExecutablePath);
+
+// What the choice of the settings file's place needs to know about the file system.
+struct TSettingsProbes
+{
+    std::function<bool(const QString& File)> Exists;
+    std::function<bool(const QString& Folder)> Writable; // new files can be made there
+};
+
+// The place of the settings file of ExecutablePath: SettingsPathFor(ExecutablePath) when
+// that file exists or its folder is writable, otherwise a file of the same name in
+// ConfigFolder. Without a ConfigFolder the file stays beside the executable.
+QString ChooseSettingsPath(const QString& ExecutablePath, const QString& ConfigFolder,
+                           const TSettingsProbes& Probes);
+
+// ChooseSettingsPath on the real file system; creates ConfigFolder when it is chosen.
+QString LocateSettingsFile(const QString& ExecutablePath, const QString& ConfigFolder);
