@@ -368,8 +368,8 @@ TEST(MessageDlgAt, WithOneCoordinateNegativeKeepsTheDefaultOnThatAxis)
     TSeenBox onlyX;
     {
         ModalAnswerer answer(Record(onlyX, QMessageBox::Ok));
-        EXPECT_EQ(MessageDlgAt(QStringLiteral("Where?"), QMessageBox::Information,
-                               QMessageBox::Ok, 0, 123, -1, &window),
+        EXPECT_EQ(MessageDlgAt(QStringLiteral("Where?"), QMessageBox::Information, QMessageBox::Ok,
+                               0, 123, -1, &window),
                   mrOk);
     }
     EXPECT_EQ(onlyX.Frame.left(), 123 - HalfTiesToEven(onlyX.Frame.width()));
