@@ -256,6 +256,9 @@ THelpViewer::THelpViewer(std::unique_ptr<TChmFile> File)
 THelpViewer::~THelpViewer()
 {
     Viewers().removeAll(this);
+    // The page area reads from FFile, which goes before the child widgets would.
+    delete FBrowser;
+    FBrowser = nullptr;
 }
 
 QUrl THelpViewer::TopicUrl(const QString& Path)
