@@ -77,7 +77,8 @@ foreach(_bt_file changelog ${BT_APP_ID}.metainfo.xml)
     endif()
 endforeach()
 
-# cpack -G DEB: installs under /usr; the libraries it needs come from dpkg-shlibdeps.
+# cpack -G DEB: installs under /usr, the command in /usr/games as Debian wants it for a
+# game; the libraries it needs come from dpkg-shlibdeps.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brindletop)
 set(CPACK_PACKAGE_VENDOR "Brindletop developers")
@@ -92,15 +93,19 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window and the dialogs fall back to Liberation Sans where Tahoma is missing.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[card game of periods, goals and a ticking clock
-Brindletop is a card game for one person against the computer, scored like a
-hockey match. Each side has a goal, two defenders and three forwards on a green
-table and plays the top card of one shared pack: fill your own line-up, beat the
-opponent's cards, and shoot once their goal is open.
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebGames.cmake)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "card game of periods, goals and a ticking clock")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION [=[Brindletop is a card game for one person against the computer, scored
+like a hockey match. Each side has a goal, two defenders and three forwards
+on a green table and plays the top card of one shared pack: fill your own
+line-up, beat the opponent's cards, and shoot once their goal is open.
 
-Every card played runs the period clock down by thirty seconds. Three periods
-make a game, a level score goes to overtime, and a series runs over one, three,
-five or seven games. The computer plays as Rookie, Pro or All-Star.]=])
+Every card played runs the period clock down by thirty seconds. Three
+periods make a game, a level score goes to overtime, and a series runs over
+one, three, five or seven games. The computer plays as Rookie, Pro or
+All-Star.]=])
+# For the staged program: Debian's packages also drop the compiler's notes.
+set(CPACK_BT_STRIP ${CMAKE_STRIP})
 include(CPack)
 
 if(BT_BUILD_TESTS)
