@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <stdexcept>
 
 namespace {
 
@@ -33,7 +34,7 @@ TBitmap32::TBitmap32(QImage image)
 
 TBitmap32::TBitmap32(const TBitmap32& other)
     : FImage(other.FImage), FDrawMode(other.FDrawMode), FMasterAlpha(other.FMasterAlpha),
-      FPrepared(other.FPrepared), FPreparedValid(other.FPreparedValid)
+      FPrepared(other.FPrepared), FPreparedValid(other.FPreparedValid), FVariants(other.FVariants)
 {
     // OnChange belongs to the owner of this bitmap, not to the source's owner.
 }
@@ -55,6 +56,7 @@ void TBitmap32::Assign(const TBitmap32& source)
     FMasterAlpha = source.FMasterAlpha;
     FPrepared = source.FPrepared;
     FPreparedValid = source.FPreparedValid;
+    FVariants = source.FVariants;
     if (OnChange)
         OnChange();
 }
@@ -77,6 +79,7 @@ void TBitmap32::SetSize(int width, int height)
         FImage = QImage(width, height, QImage::Format_ARGB32);
         FImage.fill(0u);
     }
+    DropVariants();
     Changed();
 }
 
@@ -108,46 +111,101 @@ void TBitmap32::SetPixel(int x, int y, uint32_t argb)
     if (x < 0 || y < 0 || x >= FImage.width() || y >= FImage.height())
         return;
     reinterpret_cast<uint32_t*>(FImage.scanLine(y))[x] = argb;
+    DropVariants();
     Changed();
 }
 
 void TBitmap32::SetImage(const QImage& image)
 {
     FImage = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_ARGB32);
+    DropVariants();
     Changed();
+}
+
+void TBitmap32::AddVariant(const QImage& image, qreal ratio)
+{
+    if (image.isNull() || !(ratio > 1))
+        throw std::invalid_argument("a variant needs a picture and a ratio above 1");
+    TVariant variant{ratio, image.convertToFormat(QImage::Format_ARGB32), QImage()};
+    auto it = std::find_if(FVariants.begin(), FVariants.end(),
+                           [ratio](const TVariant& v) { return v.Ratio >= ratio; });
+    if (it != FVariants.end() && it->Ratio == ratio)
+        *it = std::move(variant);
+    else
+        FVariants.insert(it, std::move(variant));
+    Changed();
+}
+
+int TBitmap32::VariantFor(qreal devicePixelRatio) const
+{
+    // A hair of slack: ratios such as 1.25 reach us through floating-point arithmetic.
+    constexpr qreal slack = 1e-3;
+    if (FVariants.empty() || devicePixelRatio <= 1 + slack)
+        return -1;
+    for (int i = 0; i < int(FVariants.size()); ++i) {
+        if (FVariants[size_t(i)].Ratio >= devicePixelRatio - slack)
+            return i;
+    }
+    return int(FVariants.size()) - 1;
+}
+
+void TBitmap32::DropVariants()
+{
+    FVariants.clear();
 }
 
 void TBitmap32::Changed()
 {
     FPreparedValid = false;
     FPrepared = QImage();
+    for (TVariant& v : FVariants)
+        v.Prepared = QImage();
     if (OnChange)
         OnChange();
 }
 
 const QImage& TBitmap32::Prepared() const
 {
-    if (FPreparedValid)
-        return FPrepared;
-    const int w = FImage.width();
-    const int h = FImage.height();
+    if (!FPreparedValid) {
+        FPrepared = Prepare(FImage);
+        FPreparedValid = true;
+    }
+    return FPrepared;
+}
+
+const QImage& TBitmap32::PreparedVariant(int index) const
+{
+    const TVariant& v = FVariants.at(size_t(index));
+    if (v.Prepared.isNull()) {
+        v.Prepared = Prepare(v.Image);
+        // Drawn at a point, Qt then maps each of its pixels onto one device pixel.
+        v.Prepared.setDevicePixelRatio(v.Ratio);
+    }
+    return v.Prepared;
+}
+
+QImage TBitmap32::Prepare(const QImage& source) const
+{
+    const int w = source.width();
+    const int h = source.height();
+    QImage prepared;
     if (FDrawMode == dmOpaque) {
         // Opaque drawing copies the colours and ignores every alpha.
-        FPrepared = QImage(w, h, QImage::Format_RGB32);
+        prepared = QImage(w, h, QImage::Format_RGB32);
         for (int y = 0; y < h; ++y) {
-            auto src = reinterpret_cast<const uint32_t*>(FImage.constScanLine(y));
-            auto dst = reinterpret_cast<uint32_t*>(FPrepared.scanLine(y));
+            auto src = reinterpret_cast<const uint32_t*>(source.constScanLine(y));
+            auto dst = reinterpret_cast<uint32_t*>(prepared.scanLine(y));
             for (int x = 0; x < w; ++x)
                 dst[x] = src[x] | 0xff000000u;
         }
     } else {
         // Source-over of this premultiplied form gives below + (pixel - below) * a / 255
         // with a = pixel alpha * master alpha / 255, each product rounded.
-        FPrepared = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+        prepared = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
         const uint32_t master = FMasterAlpha;
         for (int y = 0; y < h; ++y) {
-            auto src = reinterpret_cast<const uint32_t*>(FImage.constScanLine(y));
-            auto dst = reinterpret_cast<uint32_t*>(FPrepared.scanLine(y));
+            auto src = reinterpret_cast<const uint32_t*>(source.constScanLine(y));
+            auto dst = reinterpret_cast<uint32_t*>(prepared.scanLine(y));
             for (int x = 0; x < w; ++x) {
                 const uint32_t p = src[x];
                 const uint32_t a = MulDiv255(p >> 24, master);
@@ -158,8 +216,7 @@ const QImage& TBitmap32::Prepared() const
             }
         }
     }
-    FPreparedValid = true;
-    return FPrepared;
+    return prepared;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -376,29 +433,58 @@ void TImage32::InvalidateRect(const QRect& rect)
 }
 
 void TImage32::DrawBitmap(QPainter& painter, const TBitmap32& bitmap, QPoint at,
-                          const QRect& clip) const
+                          const QRect& clip, qreal devicePixelRatio) const
 {
     if (!bitmap.Shows())
         return;
-    const QRect target = QRect(at, bitmap.Image().size()) & clip;
+    const QRect area(at, bitmap.Image().size());
+    const QRect target = area & clip;
     if (target.isEmpty())
         return;
-    painter.drawImage(target.topLeft(), bitmap.Prepared(), target.translated(-at));
+    if (devicePixelRatio == 1) {
+        painter.drawImage(target.topLeft(), bitmap.Prepared(), target.translated(-at));
+        return;
+    }
+    // Above ratio 1 the painter clips to `clip`, and whole pictures are drawn.
+    const int v = bitmap.VariantFor(devicePixelRatio);
+    if (v < 0) {
+        // No rendering for this screen: blow the 1x picture up. Whole-number ratios keep
+        // it exact with nearest-neighbour; others would double some pixels and not their
+        // neighbours, which looks worse than smoothing.
+        const bool whole = devicePixelRatio == std::floor(devicePixelRatio);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, !whole);
+        painter.drawImage(area, bitmap.Prepared());
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+        return;
+    }
+    const QImage& picture = bitmap.PreparedVariant(v);
+    if (std::abs(bitmap.VariantRatio(v) - devicePixelRatio) < 1e-3) {
+        // One picture pixel per device pixel: no resampling at all. The picture may be a
+        // fraction of a device pixel smaller than the area, its size having been rounded.
+        painter.drawImage(QPointF(at), picture);
+        return;
+    }
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    painter.drawImage(QRectF(area), picture);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
 }
 
 void TImage32::PaintTo(QPainter& painter, const QRect& clip) const
 {
+    const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setOpacity(1.0);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (dpr != 1)
+        painter.setClipRect(clip, Qt::IntersectClip);
     painter.fillRect(clip, FColor);
-    DrawBitmap(painter, FBitmap, QPoint(0, 0), clip);
+    DrawBitmap(painter, FBitmap, QPoint(0, 0), clip, dpr);
     // Indexes, not iterators: nothing here calls out, but the collection may have shrunk
     // since the paint was asked for.
     for (int i = 0; i < FLayers.Count(); ++i) {
         const TBitmapLayer* layer = FLayers.Items(i);
-        DrawBitmap(painter, layer->Bitmap(), layer->PaintRect().topLeft(), clip);
+        DrawBitmap(painter, layer->Bitmap(), layer->PaintRect().topLeft(), clip, dpr);
     }
     painter.restore();
 }
@@ -407,8 +493,13 @@ void TImage32::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRegion region = event->region();
+    const qreal dpr = devicePixelRatioF();
+    // At a fractional ratio a logical rectangle ends inside a device pixel that Qt still
+    // expects us to paint; one logical pixel more on each side covers it. Painting a spot
+    // twice gives the same result, so overlaps are harmless.
+    const int grow = dpr == std::floor(dpr) ? 0 : 1;
     for (const QRect& r : region)
-        PaintTo(painter, r);
+        PaintTo(painter, r.adjusted(-grow, -grow, grow, grow) & rect());
     FDirty -= region;
 }
 

@@ -55,10 +55,25 @@ public:
     uint8_t MasterAlpha() const { return FMasterAlpha; }
     void SetMasterAlpha(uint8_t alpha);
 
+    // Width, Height, Pixel and Image are the picture at one device pixel per logical
+    // pixel, whatever screen it is painted on.
     uint32_t Pixel(int x, int y) const;
     void SetPixel(int x, int y, uint32_t argb);
     const QImage& Image() const { return FImage; } // Format_ARGB32, straight alpha
     void SetImage(const QImage& image);
+
+    // Renderings of the same picture for screens with more device pixels per logical pixel:
+    // `image` is the picture drawn at `ratio` (> 1) device pixels per logical pixel, about
+    // Width() * ratio by Height() * ratio, straight alpha. Painting picks the one that fits
+    // the screen; a variant of the same ratio is replaced. Changing the 1x pixels (SetSize,
+    // SetPixel, SetImage) drops every variant, since they would no longer show the same.
+    void AddVariant(const QImage& image, qreal ratio);
+    int VariantCount() const { return int(FVariants.size()); }
+    qreal VariantRatio(int index) const { return FVariants.at(index).Ratio; }
+    const QImage& VariantImage(int index) const { return FVariants.at(index).Image; }
+    // The variant painting at `devicePixelRatio` draws from: the lowest ratio at or above
+    // it, else the highest there is; -1 for the 1x picture (at ratio 1, or with no variants).
+    int VariantFor(qreal devicePixelRatio) const;
 
     // Called after every change, so the owner (a layer or an image) can repaint.
     std::function<void()> OnChange;
@@ -70,13 +85,25 @@ private:
     friend class TImage32;
     void Changed();
     // The picture as it is painted: premultiplied with the master alpha folded in (blend),
-    // or with the alpha forced to 255 (opaque). Built on first use after a change.
+    // or with the alpha forced to 255 (opaque). Built on first use after a change; a
+    // variant's only when a screen of its ratio paints it.
     const QImage& Prepared() const;
+    const QImage& PreparedVariant(int index) const;
+    QImage Prepare(const QImage& source) const;
+    void DropVariants();
+
+    struct TVariant
+    {
+        qreal Ratio = 1;
+        QImage Image;            // shared with every copy of the picture
+        mutable QImage Prepared; // null until painted after the last change
+    };
     QImage FImage;
     TDrawMode FDrawMode = dmOpaque;
     uint8_t FMasterAlpha = 255;
     mutable QImage FPrepared;
     mutable bool FPreparedValid = false;
+    std::vector<TVariant> FVariants; // ascending ratios, all above 1
 };
 
 // An ordered list of pictures addressed by index.
@@ -183,7 +210,9 @@ public:
     TImageMouseMoveEvent OnMouseMove;
     TNotifyEvent OnClick;
 
-    // Paints background, bitmap and layers into `target` (also used by paintEvent).
+    // Paints background, bitmap and layers into `painter` (also used by paintEvent). `clip`
+    // is in logical pixels; on a device with a device pixel ratio above 1 every picture
+    // comes from its variant for that ratio, so the result is as sharp as the device.
     void PaintTo(QPainter& painter, const QRect& clip) const;
 
 protected:
@@ -194,7 +223,8 @@ protected:
 
 private:
     friend class TLayerCollection;
-    void DrawBitmap(QPainter& painter, const TBitmap32& bitmap, QPoint at, const QRect& clip) const;
+    void DrawBitmap(QPainter& painter, const TBitmap32& bitmap, QPoint at, const QRect& clip,
+                    qreal devicePixelRatio) const;
     TLayerCollection FLayers{*this};
     TBitmap32 FBitmap;
     QColor FColor = Qt::white;

@@ -3,38 +3,77 @@
 #include <QFile>
 #include <QtEndian>
 
+#include <QPixmap>
+
+#include <algorithm>
+#include <cmath>
 #include <mutex>
 #include <stdexcept>
 #include <string>
 
-// The resource lives in a static library: register it before the first lookup, whoever
+// The resources live in a static library: register them before the first lookup, whoever
 // links us. Outside any namespace, as Q_INIT_RESOURCE requires.
 static void RegisterPictures()
 {
     static std::once_flag once;
-    std::call_once(once, [] { Q_INIT_RESOURCE(bt_pictures); });
+    std::call_once(once, [] {
+        Q_INIT_RESOURCE(bt_pictures);
+        Q_INIT_RESOURCE(bt_icons);
+    });
 }
 
 namespace {
 
-QByteArray ReadPicture(const QString& name, int scale)
+bool KnownRatio(qreal ratio)
 {
-    if (scale != 1 && scale != 2)
-        throw std::runtime_error("no pictures drawn at scale " + std::to_string(scale));
+    const auto& ratios = PictureRatios();
+    return std::find(ratios.begin(), ratios.end(), ratio) != ratios.end();
+}
+
+QString RatioFolder(qreal ratio)
+{
+    return QString::number(ratio) + QLatin1Char('x'); // "1x", "1.25x", "1.5x", "2x"
+}
+
+QImage ReadPicture(const QString& name, qreal ratio)
+{
+    if (!KnownRatio(ratio))
+        throw std::runtime_error("no pictures drawn at ratio " + std::to_string(ratio));
     RegisterPictures();
-    const QString path = QStringLiteral(":/bt/pictures/%1x/%2.img").arg(scale).arg(name);
+    const QString path = QStringLiteral(":/bt/pictures/%1/%2.img").arg(RatioFolder(ratio), name);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("missing picture " + path.toStdString());
-    return file.readAll();
+    return ReadImageRecord(file.readAll());
 }
 
-TBitmap32 LoadBitmap(const QString& name, int scale)
+// The picture `name` as the lists hold it: drawn at `ratio` alone, or (ratio 1) the 1x
+// rendering with the others attached, each checked against the 1x size.
+TBitmap32 LoadBitmap(const QString& name, qreal ratio)
 {
-    return TBitmap32(ReadImageRecord(ReadPicture(name, scale)));
+    TBitmap32 bitmap(ReadPicture(name, ratio));
+    if (ratio != 1)
+        return bitmap;
+    for (qreal r : PictureRatios()) {
+        if (r == 1)
+            continue;
+        QImage image = ReadPicture(name, r);
+        const QSize want(int(std::lround(bitmap.Width() * r)), int(std::lround(bitmap.Height() * r)));
+        if (image.size() != want)
+            throw std::runtime_error("picture " + name.toStdString() + " at ratio " +
+                                     std::to_string(r) + " does not match its 1x size");
+        bitmap.AddVariant(image, r);
+    }
+    return bitmap;
 }
 
 } // namespace
+
+const std::vector<qreal>& PictureRatios()
+{
+    static const std::vector<qreal> ratios{1, 1.25, 1.5, 2};
+    return ratios;
+}
 
 QImage ReadImageRecord(const QByteArray& record)
 {
@@ -58,16 +97,16 @@ QImage ReadImageRecord(const QByteArray& record)
     return image;
 }
 
-void LoadGameImages(TBitmap32List& cards, TBitmap32List& game, TBitmap32List& logo, int scale)
+void LoadGameImages(TBitmap32List& cards, TBitmap32List& game, TBitmap32List& logo, qreal ratio)
 {
     // Read everything before touching the lists, so a failure leaves them as they were.
     TBitmap32List newCards, newGame, newLogo;
     for (int i = 0; i < CardFaceCount; ++i)
-        newCards.Add(LoadBitmap(QStringLiteral("card%1").arg(i, 2, 10, QLatin1Char('0')), scale));
+        newCards.Add(LoadBitmap(QStringLiteral("card%1").arg(i, 2, 10, QLatin1Char('0')), ratio));
     for (int i = 0; i < GamePictureCount; ++i)
-        newGame.Add(LoadBitmap(QStringLiteral("game%1").arg(i), scale));
+        newGame.Add(LoadBitmap(QStringLiteral("game%1").arg(i), ratio));
     for (int i = 0; i < LogoPictureCount; ++i)
-        newLogo.Add(LoadBitmap(QStringLiteral("logo%1").arg(i), scale));
+        newLogo.Add(LoadBitmap(QStringLiteral("logo%1").arg(i), ratio));
     auto move = [](TBitmap32List& from, TBitmap32List& to) {
         to.Clear();
         for (int i = 0; i < from.Count(); ++i)
@@ -78,9 +117,46 @@ void LoadGameImages(TBitmap32List& cards, TBitmap32List& game, TBitmap32List& lo
     move(newLogo, logo);
 }
 
-QImage MenuImage(int index, int scale)
+QImage MenuImage(int index, qreal ratio)
 {
     if (index < 0 || index >= MenuImageCount)
         throw std::out_of_range("no menu picture " + std::to_string(index));
-    return ReadImageRecord(ReadPicture(QStringLiteral("menu%1").arg(index), scale));
+    return ReadPicture(QStringLiteral("menu%1").arg(index), ratio);
+}
+
+QIcon MenuIcon(int index)
+{
+    // Plain pixmaps of 16, 20, 24 and 32 pixels: QIcon asks for size x device pixel ratio
+    // and takes the nearest that is big enough.
+    QIcon icon;
+    for (qreal r : PictureRatios())
+        icon.addPixmap(QPixmap::fromImage(MenuImage(index, r)));
+    return icon;
+}
+
+const std::vector<int>& ApplicationIconSizes()
+{
+    static const std::vector<int> sizes{16, 24, 32, 48, 64, 128, 256, 512};
+    return sizes;
+}
+
+QImage ApplicationIconImage(int size)
+{
+    const auto& sizes = ApplicationIconSizes();
+    if (std::find(sizes.begin(), sizes.end(), size) == sizes.end())
+        throw std::runtime_error("no application icon of " + std::to_string(size) + " pixels");
+    RegisterPictures();
+    const QString path = QStringLiteral(":/bt/icons/%1/org.brindletop.Brindletop.png").arg(size);
+    QImage image;
+    if (!image.load(path, "PNG") || image.size() != QSize(size, size))
+        throw std::runtime_error("missing or damaged icon " + path.toStdString());
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+QIcon ApplicationIcon()
+{
+    QIcon icon;
+    for (int size : ApplicationIconSizes())
+        icon.addPixmap(QPixmap::fromImage(ApplicationIconImage(size)));
+    return icon;
 }

@@ -1,8 +1,10 @@
 // Build-time tool: draws every picture of the game and writes each as a raw image record
 // (32-bit width, 32-bit height, then the pixels as blue, green, red, alpha bytes, all
-// little-endian) into <output folder>/<name>.img.
+// little-endian) into <output folder>/<name>.img; or, with --icons, the application icon
+// as <output folder>/<size>/org.brindletop.Brindletop.png in every size.
 //
 //   bt_picture_generator <output folder> <device pixel ratio> <Liberation font folder>
+//   bt_picture_generator --icons <output folder> <Liberation font folder>
 
 #include "PicturePainter.h"
 
@@ -53,13 +55,16 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (argc != 4) {
-        std::fprintf(stderr, "usage: %s <output folder> <device pixel ratio> <font folder>\n",
-                     argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s <output folder> <device pixel ratio> <font folder>\n"
+                     "       %s --icons <output folder> <font folder>\n",
+                     argv[0], argv[0]);
         return 2;
     }
     try {
-        const QString folder = QString::fromLocal8Bit(argv[1]);
-        const qreal dpr = QString::fromLatin1(argv[2]).toDouble();
+        const bool icons = QLatin1String(argv[1]) == QLatin1String("--icons");
+        const QString folder = QString::fromLocal8Bit(argv[icons ? 2 : 1]);
+        const qreal dpr = icons ? 1 : QString::fromLatin1(argv[2]).toDouble();
         if (dpr < 1 || dpr > 4)
             throw std::runtime_error("device pixel ratio must be between 1 and 4");
         const QString fontFolder = QString::fromLocal8Bit(argv[3]);
@@ -71,6 +76,15 @@ int main(int argc, char** argv)
         fonts.Serif = LoadFamily(fontFolder, "LiberationSerif-BoldItalic.ttf");
         LoadFamily(fontFolder, "LiberationSerif-Regular.ttf");
 
+        if (icons) {
+            for (int size : AppIconSizes) {
+                const QString dir = folder + QLatin1Char('/') + QString::number(size);
+                const QString path = dir + QLatin1String("/org.brindletop.Brindletop.png");
+                if (!QDir().mkpath(dir) || !RenderAppIcon(fonts, size).save(path, "PNG"))
+                    throw std::runtime_error("cannot write " + path.toStdString());
+            }
+            return 0;
+        }
         if (!QDir().mkpath(folder))
             throw std::runtime_error("cannot create " + folder.toStdString());
         for (const TPictureSpec& spec : AllPictures()) {

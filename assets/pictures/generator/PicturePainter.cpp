@@ -6,8 +6,10 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -694,6 +696,85 @@ void DrawMenuAbout(QPainter& p)
 }
 
 // ---------------------------------------------------------------------------------------
+// Application icon: two fanned cards over the green rink. Drawn for each pixel size rather
+// than scaled, so the small sizes stay simple shapes with edges on whole pixels.
+
+void DrawAppIcon(QPainter& p, const TPictureFonts& fonts, int size)
+{
+    const double s = size;
+    const bool tiny = size <= 24;
+    // Outlines at least one pixel wide, else they vanish at 16 pixels.
+    const double line = std::max(1.0, s / 40);
+
+    // The rink: a green disc with a darker rim, lower half of the square.
+    const QPointF centre(s / 2, s * 0.56);
+    const double radius = s * 0.43;
+    QRadialGradient felt(centre - QPointF(s * 0.08, s * 0.1), radius * 1.3);
+    felt.setColorAt(0, QColor(40, 170, 60));
+    felt.setColorAt(1, QColor(0, 100, 10));
+    p.setPen(QPen(QColor(0, 60, 0), line * (tiny ? 1 : 1.5)));
+    p.setBrush(felt);
+    p.drawEllipse(centre, radius - line / 2, radius - line / 2);
+    if (!tiny) {
+        // The centre line and face-off circle of the rink, faintly.
+        p.setPen(QPen(QColor(255, 255, 255, 70), line));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(centre, radius * 0.42, radius * 0.42);
+    }
+
+    // Two cards fanned from a point below the middle: the blue back (the player's colour)
+    // behind, the ace of hearts in front.
+    const double cw = s * 0.36, ch = s * 0.52, corner = s * 0.05;
+    const QPointF pivot(s / 2, s * 0.86);
+    auto card = [&](double angle, double shift) {
+        p.save();
+        p.translate(pivot);
+        p.rotate(angle);
+        p.translate(-cw / 2 + shift, -ch - s * 0.04);
+        return QRectF(0, 0, cw, ch);
+    };
+
+    QRectF r = card(-16, -s * 0.06);
+    p.setPen(QPen(QColor(240, 240, 240), line));
+    p.setBrush(QColor(28, 70, 170));
+    p.drawRoundedRect(r.adjusted(line / 2, line / 2, -line / 2, -line / 2), corner, corner);
+    if (!tiny) {
+        p.setPen(QPen(QColor(120, 160, 235), line));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(r.adjusted(s * 0.05, s * 0.05, -s * 0.05, -s * 0.05));
+    }
+    p.restore();
+
+    r = card(14, s * 0.06);
+    // A soft shadow on the back card separates the two at any size.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 70));
+    p.drawRoundedRect(r.translated(-line, line * 0.5), corner, corner);
+    p.setPen(QPen(QColor(110, 110, 110), line));
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(r.adjusted(line / 2, line / 2, -line / 2, -line / 2), corner, corner);
+    p.translate(r.center());
+    p.scale(cw * (tiny ? 0.75 : 0.62), cw * (tiny ? 0.75 : 0.62));
+    p.setPen(Qt::NoPen);
+    p.setBrush(CardRed);
+    p.drawPath(HeartPath());
+    p.restore();
+    if (size >= 48) {
+        // The corner index of the ace, where it is big enough to read.
+        r = card(14, s * 0.06);
+        QFont font(fonts.Sans);
+        font.setBold(true);
+        font.setPixelSize(std::max(6, int(s * 0.11)));
+        font.setHintingPreference(QFont::PreferNoHinting);
+        p.setFont(font);
+        p.setPen(CardRed);
+        p.drawText(QRectF(r.left() + s * 0.02, r.top() + s * 0.015, s * 0.09, s * 0.12),
+                   Qt::AlignCenter, QStringLiteral("A"));
+        p.restore();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
 // Pixel rules applied after drawing, in device pixels
 
 QImage NewCanvas(int w, int h, qreal dpr)
@@ -807,6 +888,20 @@ std::vector<TPictureSpec> AllPictures()
     all.push_back({QStringLiteral("menu0"), 16, 16});
     all.push_back({QStringLiteral("menu1"), 16, 16});
     return all;
+}
+
+QImage RenderAppIcon(const TPictureFonts& fonts, int size)
+{
+    if (size < 16 || size > 1024)
+        throw std::invalid_argument("no icon of " + std::to_string(size) + " pixels");
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    DrawAppIcon(p, fonts, size);
+    p.end();
+    return image.convertToFormat(QImage::Format_ARGB32);
 }
 
 QImage RenderPicture(const QString& name, const TPictureFonts& fonts, qreal dpr)

@@ -26,3 +26,10 @@ std::vector<TPictureSpec> AllPictures();
 
 // Renders one picture at `dpr` device pixels per logical pixel: Format_ARGB32, straight alpha.
 QImage RenderPicture(const QString& name, const TPictureFonts& fonts, qreal dpr);
+
+// The application icon, `size` x `size` pixels (16 to 1024): two fanned cards over a
+// green rink, with less detail at the small sizes. Format_ARGB32, straight alpha.
+QImage RenderAppIcon(const TPictureFonts& fonts, int size);
+
+// The sizes the icon is written in, for the desktop's icon theme and the title bar.
+inline const int AppIconSizes[] = {16, 24, 32, 48, 64, 128, 256, 512};
