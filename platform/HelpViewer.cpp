@@ -18,6 +18,8 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
+#include <algorithm>
+
 namespace {
 
 constexpr auto Scheme = "chm";
@@ -71,6 +73,35 @@ QString MessagePage(const QString& Title, const QString& Text)
         .arg(Escaped(Title), Escaped(Text));
 }
 
+// Beside the program's active window where the screen has room for a readable help
+// window, so that the game stays in view; centred on the screen otherwise.
+void PlaceViewer(QWidget* Viewer, const QWidget* Beside)
+{
+    const QScreen* screen = Beside ? Beside->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    Viewer->resize(Viewer->size().boundedTo(area.size()));
+    constexpr int Gap = 8;
+    constexpr int NarrowestBeside = 640;
+    if (Beside) {
+        const QRect frame = Beside->frameGeometry();
+        const int roomRight = area.right() - frame.right() - Gap;
+        const int roomLeft = frame.left() - Gap - area.left();
+        const int room = std::max(roomRight, roomLeft);
+        if (room >= NarrowestBeside) {
+            Viewer->resize(std::min(Viewer->width(), room), Viewer->height());
+            const int top =
+                std::clamp(frame.top(), area.top(), area.bottom() + 1 - Viewer->height());
+            Viewer->move(roomRight >= roomLeft ? frame.right() + Gap
+                                               : frame.left() - Gap - Viewer->width(),
+                         top);
+            return;
+        }
+    }
+    Viewer->move(area.center() - Viewer->rect().center());
+}
+
 // The entry points' common body. Topic is the page named by a non-zero Data of the
 // display command, already turned into a string.
 QWidget* HtmlHelpCommand(QWidget* Caller, QString File, unsigned Command, quintptr Data,
@@ -110,6 +141,7 @@ QWidget* HtmlHelpCommand(QWidget* Caller, QString File, unsigned Command, quintp
         }
         viewer = new THelpViewer(std::move(chm));
         Viewers().append(viewer);
+        PlaceViewer(viewer, QApplication::activeWindow());
     }
 
     if (Command == HelpContext)
@@ -246,11 +278,6 @@ THelpViewer::THelpViewer(std::unique_ptr<TChmFile> File)
     connect(FBrowser, &QTextBrowser::forwardAvailable, FForwardAction, &QAction::setEnabled);
 
     resize(800, 600);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        resize(std::min(800, area.width()), std::min(600, area.height()));
-        move(area.center() - rect().center());
-    }
 }
 
 THelpViewer::~THelpViewer()
