@@ -1,5 +1,6 @@
-// Painting the card table: the whole 344 x 538 table with its 80 layers, and the repaint
-// of one card moving one step (where it was and where it is now).
+// Painting the card table: the whole 344 x 538 table with its 80 layers, at 1x and on
+// screens with more device pixels per logical pixel, and the repaint of one card moving one
+// step (where it was and where it is now); loading the pictures with all their renderings.
 //
 //   platform_bench [--benchmark_filter=...]
 // Memcpy gives the memory bandwidth the painting figures are compared with.
@@ -13,6 +14,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -101,6 +103,57 @@ void BM_FullFrame(benchmark::State& state)
     state.SetBytesProcessed(state.iterations() * int64_t(target.sizeInBytes()));
 }
 BENCHMARK(BM_FullFrame)->Unit(benchmark::kMicrosecond);
+
+// The same table on a screen of another device pixel ratio (the argument, in hundredths):
+// every picture comes from its rendering for that ratio. The first paint builds the
+// prepared forms of the variants and is not timed.
+void BM_FullFrameAtRatio(benchmark::State& state)
+{
+    TTable& t = Table();
+    const qreal ratio = qreal(state.range(0)) / 100;
+    QImage target(int(std::ceil(344 * ratio)), int(std::ceil(538 * ratio)),
+                  QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(ratio);
+    const QRect table(0, 0, 344, 538);
+    {
+        QPainter painter(&target);
+        t.image->PaintTo(painter, table);
+    }
+    for (auto _ : state) {
+        QPainter painter(&target);
+        t.image->PaintTo(painter, table);
+        painter.end();
+        benchmark::DoNotOptimize(target.constBits());
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t(target.sizeInBytes()));
+}
+BENCHMARK(BM_FullFrameAtRatio)->Arg(125)->Arg(150)->Arg(200)->Unit(benchmark::kMicrosecond);
+
+// What the main window pays at start-up for its three lists, and what the renderings for
+// other screens add to the memory the 1x pictures take (bytes of pixels, all shared by
+// every layer that shows a picture).
+void BM_LoadGameImages(benchmark::State& state)
+{
+    int64_t base = 0, variants = 0;
+    for (auto _ : state) {
+        TBitmap32List cards, game, logo;
+        LoadGameImages(cards, game, logo);
+        state.PauseTiming();
+        base = variants = 0;
+        for (const TBitmap32List* list : {&cards, &game, &logo}) {
+            for (int i = 0; i < list->Count(); ++i) {
+                const TBitmap32& b = list->Bitmap(i);
+                base += b.Image().sizeInBytes();
+                for (int v = 0; v < b.VariantCount(); ++v)
+                    variants += b.VariantImage(v).sizeInBytes();
+            }
+        }
+        state.ResumeTiming();
+    }
+    state.counters["base_KiB"] = double(base) / 1024;
+    state.counters["variants_KiB"] = double(variants) / 1024;
+}
+BENCHMARK(BM_LoadGameImages)->Unit(benchmark::kMillisecond);
 
 // One tick of a card's flight from the pack towards the computer's goal (30 pixels a
 // step): move, then repaint the union of the old and new rectangles.

@@ -225,6 +225,170 @@ TEST(Bitmap32, ChangingPixelsAfterPaintingIsSeenOnTheNextPaint)
 }
 
 // ---------------------------------------------------------------------------------------
+// Renderings for other device pixel ratios
+
+// A 1x picture of one colour with 2x, 1.5x and 1.25x renderings (added out of order) that
+// carry a pattern no upscale of the 1x picture could give: alternate device pixels black.
+TBitmap32 WithVariants(int w, int h)
+{
+    TBitmap32 bitmap(Solid(w, h, 0xff808080u));
+    for (qreal ratio : {2.0, 1.25, 1.5}) {
+        QImage image(int(std::lround(w * ratio)), int(std::lround(h * ratio)),
+                     QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                image.setPixel(x, y, (x + y) % 2 ? 0xff000000u : 0xffffffffu);
+        bitmap.AddVariant(image, ratio);
+    }
+    return bitmap;
+}
+
+struct RatioCase
+{
+    qreal dpr;
+    int variant; // -1 the 1x picture
+};
+
+class VariantChoice : public ::testing::TestWithParam<RatioCase>
+{
+};
+
+TEST_P(VariantChoice, LowestRatioAtOrAboveTheScreensElseTheHighest)
+{
+    const TBitmap32 bitmap = WithVariants(4, 4);
+    ASSERT_EQ(bitmap.VariantCount(), 3);
+    EXPECT_EQ(bitmap.VariantRatio(0), 1.25); // kept in ascending order
+    EXPECT_EQ(bitmap.VariantRatio(2), 2.0);
+    EXPECT_EQ(bitmap.VariantFor(GetParam().dpr), GetParam().variant) << "ratio " << GetParam().dpr;
+    // Without variants everything paints from the 1x picture.
+    EXPECT_EQ(TBitmap32(4, 4).VariantFor(GetParam().dpr), -1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ratios, VariantChoice,
+                         ::testing::Values(RatioCase{1, -1}, RatioCase{0.5, -1},
+                                           RatioCase{1.1, 0}, RatioCase{1.25, 0},
+                                           RatioCase{1.2500001, 0}, RatioCase{1.3, 1},
+                                           RatioCase{1.5, 1}, RatioCase{1.75, 2},
+                                           RatioCase{2, 2}, RatioCase{3, 2}));
+
+TEST(Bitmap32Variants, CopiesShareThemAndChangingThe1xPixelsDropsThem)
+{
+    const TBitmap32 source = WithVariants(3, 2);
+    TBitmap32 layerBitmap;
+    layerBitmap = source;
+    ASSERT_EQ(layerBitmap.VariantCount(), 3);
+    // Shared, not copied: the many layers that show one picture cost nothing more.
+    EXPECT_EQ(layerBitmap.VariantImage(2).constBits(), source.VariantImage(2).constBits());
+    EXPECT_EQ(layerBitmap.Width(), 3); // sizes stay those of the 1x picture
+    EXPECT_EQ(layerBitmap.Pixel(0, 0), 0xff808080u);
+    // A replaced ratio stays one variant.
+    layerBitmap.AddVariant(Solid(6, 4, 0xff0000ffu), 2);
+    EXPECT_EQ(layerBitmap.VariantCount(), 3);
+    EXPECT_EQ(layerBitmap.VariantImage(2).pixel(0, 0), 0xff0000ffu);
+    EXPECT_EQ(source.VariantImage(2).pixel(0, 0), 0xffffffffu);
+
+    layerBitmap.SetPixel(0, 0, 0xff000000u);
+    EXPECT_EQ(layerBitmap.VariantCount(), 0);
+    layerBitmap = source;
+    layerBitmap.SetImage(Solid(3, 2, 0xff000000u));
+    EXPECT_EQ(layerBitmap.VariantCount(), 0);
+    layerBitmap = source;
+    layerBitmap.SetSize(5, 5);
+    EXPECT_EQ(layerBitmap.VariantCount(), 0);
+    EXPECT_EQ(source.VariantCount(), 3);
+    EXPECT_THROW(layerBitmap.AddVariant(Solid(5, 5, 0), 1), std::invalid_argument);
+    EXPECT_THROW(layerBitmap.AddVariant(QImage(), 2), std::invalid_argument);
+}
+
+// Paints one layer (at a place whose device coordinates are whole at every ratio used)
+// into an image of the given device pixel ratio, over black.
+QImage PaintAtRatio(const TBitmap32& picture, qreal dpr, uint8_t master, TDrawMode mode = dmBlend)
+{
+    TImage32 image;
+    image.resize(24, 16);
+    image.SetColor(Qt::black);
+    TBitmapLayer* layer = image.Layers().Add();
+    layer->Bitmap() = picture;
+    layer->Bitmap().SetDrawMode(mode);
+    layer->Bitmap().SetMasterAlpha(master);
+    layer->SetLocation({4, 4, float(4 + picture.Width()), float(4 + picture.Height())});
+    QImage target(int(std::lround(24 * dpr)), int(std::lround(16 * dpr)), QImage::Format_RGB32);
+    target.setDevicePixelRatio(dpr);
+    QPainter painter(&target);
+    image.PaintTo(painter, QRect(0, 0, 24, 16));
+    return target;
+}
+
+struct VariantPaintCase
+{
+    qreal dpr;
+    uint8_t master;
+    TDrawMode mode;
+};
+
+class VariantPainting : public ::testing::TestWithParam<VariantPaintCase>
+{
+};
+
+TEST_P(VariantPainting, EachDevicePixelIsTheVariantsPixelBlendedByTheSameRule)
+{
+    const auto [dpr, master, mode] = GetParam();
+    TBitmap32 picture = WithVariants(8, 8);
+    // Half transparent in its variant, so that the blend rule shows.
+    const int v = picture.VariantFor(dpr);
+    ASSERT_GE(v, 0);
+    QImage variant = picture.VariantImage(v);
+    for (int y = 0; y < variant.height(); ++y)
+        for (int x = 0; x < variant.width(); ++x)
+            variant.setPixel(x, y, (variant.pixel(x, y) & 0x00ffffffu) | 0x80000000u);
+    picture.AddVariant(variant, picture.VariantRatio(v));
+
+    const QImage out = PaintAtRatio(picture, dpr, master, mode);
+    const int origin = int(std::lround(4 * dpr));
+    const double a = mode == dmOpaque ? 255 : std::round(128.0 * master / 255.0);
+    int worst = 0;
+    for (int y = 0; y < variant.height(); ++y) {
+        for (int x = 0; x < variant.width(); ++x) {
+            const int want = int(std::lround(qRed(variant.pixel(x, y)) * a / 255.0));
+            worst = std::max(worst, std::abs(qRed(out.pixel(origin + x, origin + y)) - want));
+        }
+    }
+    EXPECT_LE(worst, 1) << "ratio " << dpr << ", master alpha " << int(master);
+    // Around it, the background.
+    EXPECT_EQ(out.pixel(origin - 1, origin - 1), 0xff000000u);
+    EXPECT_EQ(out.pixel(origin + variant.width(), origin), 0xff000000u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ratios, VariantPainting,
+                         ::testing::Values(VariantPaintCase{2, 255, dmBlend},
+                                           VariantPaintCase{2, 100, dmBlend},
+                                           VariantPaintCase{1.5, 255, dmBlend},
+                                           VariantPaintCase{1.5, 37, dmBlend},
+                                           VariantPaintCase{1.25, 255, dmBlend},
+                                           VariantPaintCase{2, 0, dmOpaque}));
+
+TEST(VariantPaintingFallback, WithoutAVariantTheRatio2PaintIsThe1xPaintDoubled)
+{
+    TBitmap32 picture(8, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            picture.SetPixel(x, y, 0xc0000000u | uint32_t(x * 30 << 16) | uint32_t(y * 30));
+    const QImage once = PaintAtRatio(picture, 1, 200);
+    const QImage twice = PaintAtRatio(picture, 2, 200);
+    int different = 0;
+    for (int y = 0; y < twice.height(); ++y)
+        for (int x = 0; x < twice.width(); ++x)
+            different += twice.pixel(x, y) != once.pixel(x / 2, y / 2);
+    EXPECT_EQ(different, 0);
+    // And the master alpha's cache follows a change made after painting at another ratio.
+    TBitmap32 shown = WithVariants(8, 8);
+    const QImage bright = PaintAtRatio(shown, 2, 255);
+    const QImage dim = PaintAtRatio(shown, 2, 50);
+    EXPECT_EQ(qRed(bright.pixel(8, 8)), 255);
+    EXPECT_EQ(qRed(dim.pixel(8, 8)), 50);
+}
+
+// ---------------------------------------------------------------------------------------
 // Layers, hit testing and mouse routing
 
 class LayersTest : public ::testing::Test
