@@ -11,8 +11,9 @@
 int main(int argc, char* argv[])
 {
     TBrindletopApplication app(argc, argv);
+    // The name is also the display name. Setting a display name of its own would make Qt
+    // add " — Brindletop" to every dialog's caption.
     QApplication::setApplicationName(QStringLiteral("Brindletop"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Brindletop"));
     // The help viewer is loaded before any window exists and freed at the very end.
     THtmlHelpLibrary helpViewer;
 
