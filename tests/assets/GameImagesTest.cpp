@@ -6,7 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -17,22 +22,39 @@ uint8_t Alpha(uint32_t argb)
     return uint8_t(argb >> 24);
 }
 
-// Pictures are loaded once per scale for the whole suite.
-class GameImages : public ::testing::TestWithParam<int>
+const qreal Ratios[] = {1, 1.25, 1.5, 2};
+
+// `n` logical pixels in device pixels at `ratio`, as the generator rounds them.
+int Px(int n, qreal ratio)
+{
+    return int(std::lround(n * ratio));
+}
+
+// The slot of each ratio in the arrays below.
+int Slot(qreal ratio)
+{
+    return int(std::find(std::begin(Ratios), std::end(Ratios), ratio) - std::begin(Ratios));
+}
+
+// Pictures are loaded once per ratio, as each ratio's own rendering, for the whole suite.
+class GameImages : public ::testing::TestWithParam<qreal>
 {
 protected:
     static void SetUpTestSuite()
     {
-        for (int scale : {1, 2})
-            LoadGameImages(lists[scale].cards, lists[scale].game, lists[scale].logo, scale);
+        for (qreal ratio : Ratios)
+            LoadGameImages(lists[Slot(ratio)].cards, lists[Slot(ratio)].game,
+                           lists[Slot(ratio)].logo, ratio);
     }
     struct Lists
     {
         TBitmap32List cards, game, logo;
     };
-    static inline Lists lists[3];
-    int S() const { return GetParam(); }
-    const Lists& L() const { return lists[GetParam()]; }
+    static inline Lists lists[4];
+    qreal R() const { return GetParam(); }
+    int Px(int n) const { return ::Px(n, R()); }
+    QSize Px(QSize size) const { return QSize(Px(size.width()), Px(size.height())); }
+    const Lists& L() const { return lists[Slot(GetParam())]; }
 };
 
 TEST_P(GameImages, ListsHoldTheirPicturesInTheirSizes)
@@ -41,17 +63,17 @@ TEST_P(GameImages, ListsHoldTheirPicturesInTheirSizes)
     ASSERT_EQ(L().game.Count(), 9);
     ASSERT_EQ(L().logo.Count(), 2);
     for (int i = 0; i < 52; ++i) {
-        EXPECT_EQ(L().cards.Bitmap(i).Width(), 53 * S()) << "face " << i;
-        EXPECT_EQ(L().cards.Bitmap(i).Height(), 83 * S()) << "face " << i;
+        EXPECT_EQ(L().cards.Bitmap(i).Width(), Px(53)) << "face " << i;
+        EXPECT_EQ(L().cards.Bitmap(i).Height(), Px(83)) << "face " << i;
     }
     const QSize gameSizes[] = {{53, 83}, {53, 83}, {53, 83}, {53, 83}, {53, 83},
                                {17, 17}, {59, 89}, {59, 89}, {59, 89}};
     for (int i = 0; i < 9; ++i)
-        EXPECT_EQ(L().game.Bitmap(i).Image().size(), gameSizes[i] * S()) << "game picture " << i;
-    EXPECT_EQ(L().logo.Bitmap(0).Image().size(), QSize(322, 270) * S());
-    EXPECT_EQ(L().logo.Bitmap(1).Image().size(), QSize(100, 20) * S());
+        EXPECT_EQ(L().game.Bitmap(i).Image().size(), Px(gameSizes[i])) << "game picture " << i;
+    EXPECT_EQ(L().logo.Bitmap(0).Image().size(), Px(QSize(322, 270)));
+    EXPECT_EQ(L().logo.Bitmap(1).Image().size(), Px(QSize(100, 20)));
     for (int i = 0; i < MenuImageCount; ++i)
-        EXPECT_EQ(MenuImage(i, S()).size(), QSize(16, 16) * S());
+        EXPECT_EQ(MenuImage(i, R()).size(), Px(QSize(16, 16)));
 }
 
 TEST_P(GameImages, ListPicturesKeepTheDefaultBlendSettings)
@@ -74,22 +96,25 @@ struct AlphaRule
     bool corners; // the four corner blocks are transparent
 };
 
-class AlphaRules : public ::testing::TestWithParam<std::tuple<int, AlphaRule>>
+class AlphaRules : public ::testing::TestWithParam<std::tuple<qreal, AlphaRule>>
 {
 protected:
     static void SetUpTestSuite()
     {
-        for (int scale : {1, 2})
-            LoadGameImages(lists[scale][0], lists[scale][1], lists[scale][2], scale);
+        for (qreal ratio : Ratios)
+            LoadGameImages(lists[Slot(ratio)][0], lists[Slot(ratio)][1], lists[Slot(ratio)][2],
+                           ratio);
     }
-    static inline TBitmap32List lists[3][3];
+    static inline TBitmap32List lists[4][3];
 };
 
 TEST_P(AlphaRules, EveryPixel)
 {
-    const auto [scale, rule] = GetParam();
+    const auto [ratio, rule] = GetParam();
+    // A corner is one logical pixel, at least one device pixel.
+    const int scale = std::max(1, Px(1, ratio));
     for (int i = rule.first; i <= rule.last; ++i) {
-        const TBitmap32& b = lists[scale][rule.list].Bitmap(i);
+        const TBitmap32& b = lists[Slot(ratio)][rule.list].Bitmap(i);
         int wrong = 0;
         QPoint firstWrong;
         for (int y = 0; y < b.Height(); ++y) {
@@ -101,7 +126,7 @@ TEST_P(AlphaRules, EveryPixel)
                     firstWrong = QPoint(x, y);
             }
         }
-        EXPECT_EQ(wrong, 0) << rule.what << " " << i << " at scale " << scale << ", first at ("
+        EXPECT_EQ(wrong, 0) << rule.what << " " << i << " at ratio " << ratio << ", first at ("
                             << firstWrong.x() << ", " << firstWrong.y() << "): alpha "
                             << int(Alpha(b.Pixel(firstWrong.x(), firstWrong.y())));
     }
@@ -109,7 +134,7 @@ TEST_P(AlphaRules, EveryPixel)
 
 INSTANTIATE_TEST_SUITE_P(
     Pictures, AlphaRules,
-    ::testing::Combine(::testing::Values(1, 2),
+    ::testing::Combine(::testing::ValuesIn(Ratios),
                        ::testing::Values(AlphaRule{"card face", 0, 0, 51, 254, true},
                                          AlphaRule{"card back", 1, 0, 1, 254, true},
                                          AlphaRule{"slot mark", 1, 2, 4, 255, true},
@@ -118,14 +143,15 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_P(GameImages, FramesAreATwoPixelBorderTransparentInside)
 {
-    const int s = S();
+    const int s = std::max(1, Px(1));
+    const int t = Px(2);
     for (int i = 6; i <= 8; ++i) {
         const TBitmap32& frame = L().game.Bitmap(i);
         int wrong = 0;
         for (int y = 0; y < frame.Height(); ++y) {
             for (int x = 0; x < frame.Width(); ++x) {
-                const bool border = x < 2 * s || y < 2 * s || x >= frame.Width() - 2 * s ||
-                                    y >= frame.Height() - 2 * s;
+                const bool border = x < t || y < t || x >= frame.Width() - t ||
+                                    y >= frame.Height() - t;
                 const bool corner =
                     (x < s || x >= frame.Width() - s) && (y < s || y >= frame.Height() - s);
                 const int alpha = Alpha(frame.Pixel(x, y));
@@ -172,15 +198,15 @@ TEST_P(GameImages, CaptionIsLightLetteringOnTransparency)
 
 TEST_P(GameImages, MenuPicturesHaveTransparentSurroundings)
 {
-    const QImage door = MenuImage(0, S());
-    const QImage info = MenuImage(1, S());
+    const QImage door = MenuImage(0, R());
+    const QImage info = MenuImage(1, R());
     EXPECT_EQ(door.format(), QImage::Format_ARGB32);
     // The round sign leaves its corners clear and shows blue and white inside.
     EXPECT_EQ(qAlpha(info.pixel(0, 0)), 0);
-    EXPECT_EQ(qAlpha(info.pixel(15 * S(), 15 * S())), 0);
-    const QColor centre = info.pixelColor(8 * S(), 8 * S()); // the stem of the "i"
+    EXPECT_EQ(qAlpha(info.pixel(info.width() - 1, info.height() - 1)), 0);
+    const QColor centre = info.pixelColor(Px(8), Px(8)); // the stem of the "i"
     EXPECT_GT(centre.lightness(), 200);
-    const QColor ring = info.pixelColor(4 * S(), 8 * S());
+    const QColor ring = info.pixelColor(Px(4), Px(8));
     EXPECT_GT(ring.blue(), ring.red() + 80);
     int transparent = 0, green = 0;
     for (int y = 0; y < door.height(); ++y) {
@@ -195,7 +221,7 @@ TEST_P(GameImages, MenuPicturesHaveTransparentSurroundings)
     EXPECT_THROW(MenuImage(2), std::out_of_range);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, GameImages, ::testing::Values(1, 2));
+INSTANTIATE_TEST_SUITE_P(Ratios, GameImages, ::testing::ValuesIn(Ratios));
 
 // ---------------------------------------------------------------------------------------
 // The card faces' order, as far as it can be seen: suit-major blocks of 13, red suits
@@ -443,6 +469,221 @@ TEST(GameImagesOnTheTable, CaptionTransparencyLeavesTheTableAtAnyMasterAlpha)
 }
 
 // ---------------------------------------------------------------------------------------
+// The renderings for other screens, as the game's lists carry them
+
+class PictureVariants : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite() { LoadGameImages(cards, game, logo); }
+    static inline TBitmap32List cards, game, logo;
+
+    static std::vector<std::pair<std::string, const TBitmap32*>> All()
+    {
+        std::vector<std::pair<std::string, const TBitmap32*>> all;
+        for (int i = 0; i < cards.Count(); ++i)
+            all.emplace_back("face " + std::to_string(i), &cards.Bitmap(i));
+        for (int i = 0; i < game.Count(); ++i)
+            all.emplace_back("game picture " + std::to_string(i), &game.Bitmap(i));
+        for (int i = 0; i < logo.Count(); ++i)
+            all.emplace_back("logo picture " + std::to_string(i), &logo.Bitmap(i));
+        return all;
+    }
+    // Mean absolute difference per channel, premultiplied (so the colour of transparent
+    // pixels does not count), between two pictures of one size.
+    static double MeanDifference(const QImage& a, const QImage& b)
+    {
+        const QImage pa = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const QImage pb = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        double sum = 0;
+        for (int y = 0; y < pa.height(); ++y) {
+            for (int x = 0; x < pa.width(); ++x) {
+                const QRgb p = pa.pixel(x, y), q = pb.pixel(x, y);
+                sum += std::abs(qAlpha(p) - qAlpha(q)) + std::abs(qRed(p) - qRed(q)) +
+                       std::abs(qGreen(p) - qGreen(q)) + std::abs(qBlue(p) - qBlue(q));
+            }
+        }
+        return sum / (4.0 * pa.width() * pa.height());
+    }
+    // `image`, drawn at `ratio`, brought down to `size` at 1x by averaging, for each target
+    // pixel, the source area it covers (partly covered source pixels by their share),
+    // premultiplied: what a 1x screen would show of it, without the aliasing of sampling.
+    // The ratio, not the sizes, maps the two: the generator rounds a size, never stretches.
+    static QImage AreaScaled(const QImage& image, qreal ratio, QSize size)
+    {
+        const QImage p = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        const double rx = ratio, ry = ratio;
+        QImage out(size, QImage::Format_ARGB32_Premultiplied);
+        for (int y = 0; y < size.height(); ++y) {
+            for (int x = 0; x < size.width(); ++x) {
+                double c[4] = {}, area = 0;
+                const double x0 = x * rx, x1 = (x + 1) * rx, y0 = y * ry, y1 = (y + 1) * ry;
+                for (int sy = int(y0); sy < std::min(p.height(), int(std::ceil(y1 - 1e-9))); ++sy) {
+                    const double wy = std::min(y1, sy + 1.0) - std::max(y0, double(sy));
+                    for (int sx = int(x0); sx < std::min(p.width(), int(std::ceil(x1 - 1e-9))); ++sx) {
+                        const double w = wy * (std::min(x1, sx + 1.0) - std::max(x0, double(sx)));
+                        const QRgb q = p.pixel(sx, sy);
+                        c[0] += w * qAlpha(q), c[1] += w * qRed(q), c[2] += w * qGreen(q);
+                        c[3] += w * qBlue(q);
+                        area += w;
+                    }
+                }
+                auto v = [&](int i) { return int(std::lround(c[i] / area)); };
+                out.setPixel(x, y, qRgba(v(1), v(2), v(3), v(0)));
+            }
+        }
+        return out;
+    }
+};
+
+TEST_F(PictureVariants, EveryPictureCarriesEachRatioAtItsSize)
+{
+    for (const auto& [what, b] : All()) {
+        ASSERT_EQ(b->VariantCount(), 3) << what;
+        for (int v = 0; v < 3; ++v) {
+            const qreal ratio = Ratios[v + 1];
+            EXPECT_EQ(b->VariantRatio(v), ratio) << what;
+            EXPECT_EQ(b->VariantImage(v).size(), QSize(Px(b->Width(), ratio), Px(b->Height(), ratio)))
+                << what << " at ratio " << ratio;
+        }
+        // The list picture's own pixels stay the 1x rendering.
+        EXPECT_TRUE(b->Image() == cards.Bitmap(0).Image() || b != &cards.Bitmap(0));
+    }
+}
+
+TEST_F(PictureVariants, EachRenderingBroughtDownToThe1xSizeIsThe1xPicture)
+{
+    // Smoothing falls on other pixels at the two sizes, so edges differ a little; a wrong
+    // picture, shift or colour, or lines of another weight, differ by tens of levels.
+    for (qreal ratio : {1.25, 1.5, 2.0}) {
+        double worst = 0;
+        std::string worstWhat;
+        for (const auto& [what, b] : All()) {
+            const QImage& variant = b->VariantImage(b->VariantFor(ratio));
+            if (ratio == 2) {
+                ASSERT_EQ(variant.size(), b->Image().size() * 2) << what;
+            }
+            const double d = MeanDifference(AreaScaled(variant, ratio, b->Image().size()), b->Image());
+            // At 1.25 and 1.5 whatever the drawing snaps to whole device pixels (the cut
+            // corners, the clip between a court card's two halves) lands a fraction of a
+            // logical pixel away from where it lands at 1x; at 2 it lands in the same place.
+            EXPECT_LT(d, ratio == 2 ? 3.0 : 10.0) << what << " at ratio " << ratio;
+            if (d > worst)
+                worst = d, worstWhat = what;
+        }
+        std::printf("worst mean difference at %.2fx: %.2f levels (%s)\n", ratio, worst,
+                    worstWhat.c_str());
+    }
+}
+
+// A card layer painted into an image of each ratio: every device pixel is the rendering
+// for that ratio over the table, and the 2x result has detail that the 1x card blown up
+// cannot have.
+TEST_F(PictureVariants, ATableLayerPaintsFromTheRenderingOfTheDevicesRatio)
+{
+    const QColor green(0, 128, 0);
+    for (qreal ratio : {1.25, 1.5, 2.0}) {
+        TImage32 image;
+        image.resize(70, 100);
+        image.SetColor(green);
+        TBitmapLayer* layer = image.Layers().Add();
+        layer->Bitmap() = cards.Bitmap(37); // king of spades: fine lines and lettering
+        layer->Bitmap().SetDrawMode(dmBlend);
+        layer->SetLocation({8, 8, 61, 91}); // whole device pixels at each ratio
+        QImage out(Px(70, ratio), Px(100, ratio), QImage::Format_RGB32);
+        out.setDevicePixelRatio(ratio);
+        {
+            QPainter p(&out);
+            image.PaintTo(p, QRect(0, 0, 70, 100));
+        }
+        const QImage& variant = cards.Bitmap(37).VariantImage(cards.Bitmap(37).VariantFor(ratio));
+        const int origin = Px(8, ratio);
+        int worst = 0;
+        for (int y = 0; y < variant.height(); ++y) {
+            for (int x = 0; x < variant.width(); ++x) {
+                const QRgb v = variant.pixel(x, y);
+                const QRgb o = out.pixel(origin + x, origin + y);
+                const int a = qAlpha(v);
+                auto want = [&](int c, int below) { return below + (c - below) * a / 255.0; };
+                worst = std::max({worst, int(std::lround(std::abs(qRed(o) - want(qRed(v), 0)))),
+                                  int(std::lround(std::abs(qGreen(o) - want(qGreen(v), 128)))),
+                                  int(std::lround(std::abs(qBlue(o) - want(qBlue(v), 0))))});
+            }
+        }
+        EXPECT_LE(worst, 1) << "ratio " << ratio;
+        if (ratio != 2)
+            continue;
+        // The 1x card painted at ratio 1 and doubled: the look without the renderings.
+        QImage once(70, 100, QImage::Format_RGB32);
+        {
+            QPainter p(&once);
+            image.PaintTo(p, once.rect());
+        }
+        const QImage blown = once.scaled(140, 200); // nearest neighbour
+        int differing = 0, detailedBlocks = 0;
+        for (int y = 16; y < 16 + 166; ++y)
+            for (int x = 16; x < 16 + 106; ++x)
+                differing += out.pixel(x, y) != blown.pixel(x, y);
+        for (int y = 16; y < 16 + 166; y += 2) {
+            for (int x = 16; x < 16 + 106; x += 2) {
+                const QRgb c = out.pixel(x, y);
+                detailedBlocks += out.pixel(x + 1, y) != c || out.pixel(x, y + 1) != c ||
+                                  out.pixel(x + 1, y + 1) != c;
+            }
+        }
+        // Every 2 x 2 block of a blown-up picture is one colour; here hundreds are not.
+        EXPECT_GT(detailedBlocks, 500);
+        EXPECT_GT(differing, 1000);
+    }
+}
+
+TEST(Icons, MenuIconHasEveryRatioAndPicksByTheScreen)
+{
+    for (int i = 0; i < MenuImageCount; ++i) {
+        const QIcon icon = MenuIcon(i);
+        ASSERT_FALSE(icon.isNull());
+        for (qreal ratio : Ratios) {
+            const QPixmap pixmap = icon.pixmap(QSize(16, 16), ratio);
+            EXPECT_EQ(pixmap.size(), QSize(Px(16, ratio), Px(16, ratio))) << "ratio " << ratio;
+            EXPECT_TRUE(pixmap.toImage().convertToFormat(QImage::Format_ARGB32) == MenuImage(i, ratio))
+                << "menu picture " << i << " at ratio " << ratio;
+        }
+    }
+}
+
+TEST(Icons, ApplicationIconInEverySizeReadsAsCardsOnAGreenDisc)
+{
+    const std::vector<int> want{16, 24, 32, 48, 64, 128, 256, 512};
+    EXPECT_EQ(ApplicationIconSizes(), want);
+    const QIcon icon = ApplicationIcon();
+    for (int size : want) {
+        const QImage image = ApplicationIconImage(size);
+        ASSERT_EQ(image.size(), QSize(size, size));
+        EXPECT_EQ(icon.pixmap(QSize(size, size), 1.0).size(), QSize(size, size));
+        // Transparent corners round a disc; green, white card and red heart all present.
+        EXPECT_EQ(qAlpha(image.pixel(0, size - 1)), 0) << size;
+        EXPECT_EQ(qAlpha(image.pixel(size - 1, size - 1)), 0) << size;
+        int green = 0, white = 0, red = 0, blue = 0;
+        for (int y = 0; y < size; ++y) {
+            for (int x = 0; x < size; ++x) {
+                const QColor c = image.pixelColor(x, y);
+                if (c.alpha() < 250)
+                    continue;
+                green += c.green() > c.red() + 60 && c.green() > c.blue() + 60;
+                white += c.red() > 235 && c.green() > 235 && c.blue() > 235;
+                red += c.red() > 170 && c.green() < 70 && c.blue() < 70;
+                blue += c.blue() > c.red() + 80 && c.blue() > c.green() + 40;
+            }
+        }
+        const int area = size * size;
+        EXPECT_GT(green, area / 10) << size;
+        EXPECT_GT(white, area / 50) << size;
+        EXPECT_GT(red, 0) << size;
+        EXPECT_GT(blue, area / 40) << size;
+    }
+    EXPECT_THROW(ApplicationIconImage(20), std::runtime_error);
+}
+
+// ---------------------------------------------------------------------------------------
 // The record format
 
 TEST(ImageRecord, ReadsLittleEndianSizeThenBlueGreenRedAlpha)
@@ -477,7 +718,10 @@ TEST(ImageRecord, UnknownScaleIsRefusedAndListsStayAsTheyWere)
 {
     TBitmap32List cards, game, logo;
     LoadGameImages(cards, game, logo);
-    EXPECT_THROW(LoadGameImages(cards, game, logo, 3), std::runtime_error);
+    for (qreal ratio : {3.0, 1.75, 0.5}) {
+        EXPECT_THROW(LoadGameImages(cards, game, logo, ratio), std::runtime_error) << ratio;
+        EXPECT_THROW(MenuImage(0, ratio), std::runtime_error) << ratio;
+    }
     EXPECT_EQ(cards.Count(), 52);
     EXPECT_EQ(game.Count(), 9);
 }

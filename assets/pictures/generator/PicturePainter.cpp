@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPainterPathStroker>
 #include <QRadialGradient>
 
 #include <algorithm>
@@ -31,6 +32,34 @@ const QColor Gold(226, 172, 38);
 const QColor GoldDark(150, 104, 10);
 const QColor Skin(247, 213, 176);
 const QColor SkinShade(214, 160, 120);
+
+// Strokes `path` by filling its outline. Qt draws pens of one device pixel or less with a
+// faster line drawer that gives slanted lines less weight than their width, so the same
+// thin line would look fainter at 1x than at 2x; filled outlines weigh the same at every
+// device pixel ratio.
+void Stroke(QPainter& p, const QPainterPath& path, const QPen& pen)
+{
+    QPainterPathStroker stroker(pen);
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(pen.brush());
+    p.drawPath(stroker.createStroke(path));
+    p.restore();
+}
+
+QPainterPath Line(QPointF from, QPointF to)
+{
+    QPainterPath path(from);
+    path.lineTo(to);
+    return path;
+}
+
+QPainterPath Ellipse(QPointF centre, double rx, double ry)
+{
+    QPainterPath path;
+    path.addEllipse(centre, rx, ry);
+    return path;
+}
 
 bool IsRed(int suit)
 {
@@ -241,11 +270,8 @@ void DrawCourtHalf(QPainter& p, int suit, int value)
     p.drawRect(QRectF(-2.5, -12, 5, 12.5));
     p.setBrush(Gold);
     p.drawRect(QRectF(-13, -3.2, 26, 1.6));
-    p.setPen(QPen(robeDark, 0.8));
-    p.setBrush(Qt::NoBrush);
-    p.drawLine(QPointF(-8, -11.5), QPointF(-8.5, 0));
-    p.drawLine(QPointF(8, -11.5), QPointF(8.5, 0));
-    p.setPen(Qt::NoPen);
+    Stroke(p, Line(QPointF(-8, -11.5), QPointF(-8.5, 0)), QPen(robeDark, 0.8));
+    Stroke(p, Line(QPointF(8, -11.5), QPointF(8.5, 0)), QPen(robeDark, 0.8));
 
     // Long hair of the queen falls behind the face onto the shoulders.
     if (value == 10) {
@@ -301,9 +327,8 @@ void DrawCourtHalf(QPainter& p, int suit, int value)
         crown.lineTo(5.5, -25);
         crown.closeSubpath();
         p.setBrush(Gold);
-        p.setPen(QPen(GoldDark, 0.6));
         p.drawPath(crown);
-        p.setPen(Qt::NoPen);
+        Stroke(p, crown, QPen(GoldDark, 0.6));
         p.setBrush(CardRed);
         p.drawEllipse(QPointF(0, -26.6), 1, 1);
         // Sceptre at his side.
@@ -328,9 +353,7 @@ void DrawCourtHalf(QPainter& p, int suit, int value)
         p.setBrush(CardRed);
         p.drawRect(QRectF(-1.3, -17.8, 2.6, 0.8));
         // A flower held up at the side.
-        p.setPen(QPen(QColor(40, 130, 40), 0.9));
-        p.drawLine(QPointF(-11, -4), QPointF(-11, -16));
-        p.setPen(Qt::NoPen);
+        Stroke(p, Line(QPointF(-11, -4), QPointF(-11, -16)), QPen(QColor(40, 130, 40), 0.9));
         p.setBrush(accent);
         for (int i = 0; i < 5; ++i) {
             const double a = i * 2 * M_PI / 5;
@@ -355,8 +378,8 @@ void DrawCourtHalf(QPainter& p, int suit, int value)
         cap.cubicTo(-6.5, -29.5, 6.5, -30, 7.5, -24.5);
         cap.closeSubpath();
         p.setBrush(accent);
-        p.setPen(QPen(accent.darker(150), 0.5));
         p.drawPath(cap);
+        Stroke(p, cap, QPen(accent.darker(150), 0.5));
         p.setPen(QPen(Gold, 1.2, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(-6.5, -23.6), QPointF(7.5, -24.4));
         QPainterPath feather;
@@ -380,9 +403,9 @@ void DrawCourtHalf(QPainter& p, int suit, int value)
 
     // The hand that holds the sceptre, the flower or the halberd.
     const QPointF hand = value == 10 ? QPointF(-11, -6.5) : QPointF(11.8, -7.5);
-    p.setPen(QPen(SkinShade, 0.5));
     p.setBrush(Skin);
     p.drawEllipse(hand, 1.9, 1.6);
+    Stroke(p, Ellipse(hand, 1.9, 1.6), QPen(SkinShade, 0.5));
 }
 
 void DrawCourt(QPainter& p, int suit, int value)
@@ -466,19 +489,18 @@ void DrawBack(QPainter& p, bool blue, bool rounded)
     p.drawRect(field);
     p.setClipRect(field);
     // A lattice of thin diagonal lines with small diamonds where they cross.
-    p.setPen(QPen(light, 0.7));
+    QPainterPath lattice;
     for (double d = -CardH; d < CardW + CardH; d += 6) {
-        p.drawLine(QPointF(d, 0), QPointF(d + CardH, CardH));
-        p.drawLine(QPointF(d, 0), QPointF(d - CardH, CardH));
+        lattice.addPath(Line(QPointF(d, 0), QPointF(d + CardH, CardH)));
+        lattice.addPath(Line(QPointF(d, 0), QPointF(d - CardH, CardH)));
     }
+    Stroke(p, lattice, QPen(light, 0.7));
     // Centre medallion.
-    p.setPen(QPen(Qt::white, 1));
+    const QPointF middle(CardW / 2.0, CardH / 2.0);
     p.setBrush(base);
-    p.drawEllipse(QPointF(CardW / 2.0, CardH / 2.0), 11, 16);
-    p.setPen(QPen(light, 0.8));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(QPointF(CardW / 2.0, CardH / 2.0), 8, 13);
-    p.setPen(Qt::NoPen);
+    p.drawEllipse(middle, 11, 16);
+    Stroke(p, Ellipse(middle, 11, 16), QPen(Qt::white, 1));
+    Stroke(p, Ellipse(middle, 8, 13), QPen(light, 0.8));
     p.setBrush(Qt::white);
     QPainterPath star;
     for (int i = 0; i < 8; ++i) {
@@ -684,10 +706,7 @@ void DrawMenuAbout(QPainter& p)
     blue.setColorAt(1, QColor(20, 70, 180));
     p.setBrush(blue);
     p.drawEllipse(QPointF(8, 8), 6.3, 6.3);
-    p.setPen(QPen(QColor(20, 60, 150), 0.6));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(QPointF(8, 8), 7.6, 7.6);
-    p.setPen(Qt::NoPen);
+    Stroke(p, Ellipse(QPointF(8, 8), 7.6, 7.6), QPen(QColor(20, 60, 150), 0.6));
     p.setBrush(Qt::white);
     p.drawEllipse(QPointF(8, 4.6), 1.25, 1.25);
     p.drawRect(QRectF(7, 6.8, 2, 5.2));
@@ -754,7 +773,7 @@ void DrawAppIcon(QPainter& p, const TPictureFonts& fonts, int size)
     p.setBrush(Qt::white);
     p.drawRoundedRect(r.adjusted(line / 2, line / 2, -line / 2, -line / 2), corner, corner);
     p.translate(r.center());
-    p.scale(cw * (tiny ? 0.75 : 0.62), cw * (tiny ? 0.75 : 0.62));
+    p.scale(cw * 0.6, cw * 0.6);
     p.setPen(Qt::NoPen);
     p.setBrush(CardRed);
     p.drawPath(HeartPath());
