@@ -34,9 +34,8 @@ install(FILES ${_bt_link} DESTINATION bin)
 # The desktop's menu entry, the software centre's description and the icons.
 install(FILES ${_bt_packaging}/${BT_APP_ID}.desktop DESTINATION share/applications)
 install(FILES ${_bt_packaging}/${BT_APP_ID}.metainfo.xml DESTINATION share/metainfo)
-# The pictures' generator draws the icon into icons/<size>/ of the build tree; until it
-# does, the game installs without one. Only the sizes that exist are installed, so no
-# empty folders are left behind.
+# The pictures' generator draws the icon into icons/<size>/ of the build tree. Only the
+# sizes (and a scalable icon) that exist are installed, so no empty folders are left.
 set(_bt_icons [=[
 foreach(size 16 24 32 48 64 128 256 512 scalable)
     if(size STREQUAL "scalable")

@@ -11,10 +11,14 @@ if(NOT rc EQUAL 0)
     message(FATAL_ERROR "cmake --install failed (${rc}):\n${err}")
 endif()
 
-foreach(file bin/brindletop lib/brindletop/brindletop lib/brindletop/HELP/bt.chm
-        share/applications/${_id}.desktop share/metainfo/${_id}.metainfo.xml
-        share/man/man6/brindletop.6.gz share/doc/brindletop/copyright
-        share/doc/brindletop/changelog.gz)
+set(_files bin/brindletop lib/brindletop/brindletop lib/brindletop/HELP/bt.chm
+    share/applications/${_id}.desktop share/metainfo/${_id}.metainfo.xml
+    share/man/man6/brindletop.6.gz share/doc/brindletop/copyright
+    share/doc/brindletop/changelog.gz)
+foreach(size 16 24 32 48 64 128 256 512)
+    list(APPEND _files share/icons/hicolor/${size}x${size}/apps/${_id}.png)
+endforeach()
+foreach(file IN LISTS _files)
     if(NOT EXISTS ${PREFIX}/${file})
         message(FATAL_ERROR "${file} is not installed")
     endif()
