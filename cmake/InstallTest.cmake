@@ -1,7 +1,7 @@
 # Installs a build tree into a fresh prefix, checks what the desktop and the game need
 # there, and starts the installed command: it must still run when the time is up.
-#   cmake -DBUILD_DIR=<build> -DPREFIX=<dir> [-DDESKTOP_FILE_VALIDATE=..] [-DAPPSTREAMCLI=..]
-#         -P InstallTest.cmake
+#   cmake -DBUILD_DIR=<build> -DPREFIX=<dir> [-DWITH_HELP=ON] [-DDESKTOP_FILE_VALIDATE=..]
+#         [-DAPPSTREAMCLI=..] -P InstallTest.cmake
 set(_id org.brindletop.Brindletop)
 
 file(REMOVE_RECURSE ${PREFIX})
@@ -11,10 +11,13 @@ if(NOT rc EQUAL 0)
     message(FATAL_ERROR "cmake --install failed (${rc}):\n${err}")
 endif()
 
-set(_files bin/brindletop lib/brindletop/brindletop lib/brindletop/HELP/bt.chm
+set(_files bin/brindletop lib/brindletop/brindletop
     share/applications/${_id}.desktop share/metainfo/${_id}.metainfo.xml
     share/man/man6/brindletop.6.gz share/doc/brindletop/copyright
     share/doc/brindletop/changelog.gz)
+if(WITH_HELP)
+    list(APPEND _files lib/brindletop/HELP/bt.chm)
+endif()
 foreach(size 16 24 32 48 64 128 256 512)
     list(APPEND _files share/icons/hicolor/${size}x${size}/apps/${_id}.png)
 endforeach()
