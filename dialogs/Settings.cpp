@@ -7,9 +7,8 @@
 
 QString SettingsFilePath()
 {
-    return LocateSettingsFile(
-        QCoreApplication::applicationFilePath(),
-        QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+    return LocateSettingsFile(QCoreApplication::applicationFilePath(),
+                              QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 QString SettingsPathFor(const QString& ExecutablePath)
