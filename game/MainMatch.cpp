@@ -150,9 +150,8 @@ void TMainForm::DealCards(TTurn Turn)
 void TMainForm::AdvanceClock()
 {
     const auto clock = SplitClock(FPeriodTimeLabel->text());
-    SetCaption(FPeriodTimeLabel, clock.Seconds == 0
-                                     ? QStringLiteral("%1:30").arg(clock.Minutes - 1)
-                                     : QStringLiteral("%1:00").arg(clock.Minutes));
+    SetCaption(FPeriodTimeLabel, clock.Seconds == 0 ? QStringLiteral("%1:30").arg(clock.Minutes - 1)
+                                                    : QStringLiteral("%1:00").arg(clock.Minutes));
 
     const auto elapsed = SplitClock(FGameStatics.szstaticstime);
     const int minutes = elapsed.Seconds == 0 ? elapsed.Minutes : elapsed.Minutes + 1;

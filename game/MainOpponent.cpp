@@ -11,8 +11,7 @@ namespace {
 
 // Draws s uniformly from Low..High until Playable(s); at least one slot of the range
 // must be playable.
-template <typename TPlayable>
-int DrawPlayable(int Low, int High, TPlayable Playable)
+template <typename TPlayable> int DrawPlayable(int Low, int High, TPlayable Playable)
 {
     bool any = false;
     for (int s = Low; s <= High; ++s)

@@ -47,13 +47,11 @@ void TMainForm::MarkForwardSlot(int Slot)
         FHotSpotRects[Slot].Canplay = true;
 }
 
-void TMainForm::MarkDefenderSlot(int Defender, int Partner, int NearWing, int Centre,
-                                 int FarWing)
+void TMainForm::MarkDefenderSlot(int Defender, int Partner, int NearWing, int Centre, int FarWing)
 {
     const bool covered =
         SlotLive(NearWing) && SlotLive(Centre) && (SlotLive(Partner) || SlotLive(FarWing));
-    if (SlotLive(Defender) && !covered &&
-        FHotSpotRects[Defender].Card->Value <= TopCard()->Value)
+    if (SlotLive(Defender) && !covered && FHotSpotRects[Defender].Card->Value <= TopCard()->Value)
         FHotSpotRects[Defender].Canplay = true;
 }
 

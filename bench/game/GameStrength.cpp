@@ -70,7 +70,11 @@ private:
     const bool& FStop;
 };
 
-enum class TOpponent { Random, Greedy };
+enum class TOpponent
+{
+    Random,
+    Greedy
+};
 
 class TMatch
 {
@@ -94,7 +98,8 @@ public:
         // Else beat the highest card it can.
         int best = -1;
         for (int s = 3; s <= 7; ++s) {
-            if (can(s) && slots[s].Card && (best == -1 || slots[s].Card->Value > slots[best].Card->Value))
+            if (can(s) && slots[s].Card &&
+                (best == -1 || slots[s].Card->Value > slots[best].Card->Value))
                 best = s;
         }
         if (best != -1)
@@ -154,8 +159,8 @@ int main(int argc, char** argv)
     TAnswerQuestion answerer(stop);
     app.installEventFilter(&answerer);
 
-    std::printf("%-9s %-7s %6s %8s %9s %8s\n", "level", "player", "games", "computer",
-                "win rate", "games/s");
+    std::printf("%-9s %-7s %6s %8s %9s %8s\n", "level", "player", "games", "computer", "win rate",
+                "games/s");
     const char* levelNames[] = {"Rookie", "Pro", "All-Star"};
     TMatch match(*form, random);
     for (int level = slRookie; level <= slAllStar; ++level) {

@@ -40,7 +40,10 @@ protected:
 class TStaticsDialogProbe
 {
 public:
-    static QString Cell(const TStaticsDialog& D, int Row, int Column) { return D.Cell(Row, Column); }
+    static QString Cell(const TStaticsDialog& D, int Row, int Column)
+    {
+        return D.Cell(Row, Column);
+    }
     static int Game(const TStaticsDialog& D) { return D.FGame; }
     static int Period(const TStaticsDialog& D) { return D.FPeriod; }
     static int AIGoals(const TStaticsDialog& D) { return D.FAIGoals; }

@@ -15,8 +15,8 @@
 #include <QTest>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <random>
 
 namespace {
@@ -51,10 +51,9 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(FDir.isValid());
-        FSeed = quint32(EnvInt("BT_SOAK_SEED", int(std::chrono::steady_clock::now()
-                                                        .time_since_epoch()
-                                                        .count() &
-                                                    0x7fffffff)));
+        FSeed = quint32(
+            EnvInt("BT_SOAK_SEED",
+                   int(std::chrono::steady_clock::now().time_since_epoch().count() & 0x7fffffff)));
         std::printf("[ soak     ] seed %u (BT_SOAK_SEED)\n", FSeed);
         FRandom.seed(FSeed);
         SetShuffleSeedSource([this] { return quint32(FRandom()); });
@@ -312,9 +311,9 @@ TEST_F(SelfPlaySoak, WholeSeriesThroughTheMouse)
     std::printf("[ soak     ] %d games (rookie %d, pro %d, all-star %d), %ld clicks, %ld card "
                 "moves in %.1f s (window thread CPU %.1f s): %.2f games/s, window %s; computer "
                 "won %d, player %d\n",
-                FGames, FGamesByLevel[0], FGamesByLevel[1], FGamesByLevel[2], clicks,
-                FCardMoves, seconds, cpuSeconds, FGames / seconds, hidden ? "hidden" : "shown",
-                FComputerWins, FPlayerWins);
+                FGames, FGamesByLevel[0], FGamesByLevel[1], FGamesByLevel[2], clicks, FCardMoves,
+                seconds, cpuSeconds, FGames / seconds, hidden ? "hidden" : "shown", FComputerWins,
+                FPlayerWins);
     std::printf("[ soak     ] %ld changes of turn; a fade-out of two beaten cards takes %.1f ms "
                 "of CPU (%.1f s for all)\n",
                 FTurnChanges, fadeSeconds * 1000, FTurnChanges * fadeSeconds);

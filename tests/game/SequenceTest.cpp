@@ -157,7 +157,8 @@ TEST_F(SequenceTest, ClickDuringADealDoesNothing)
 // The end of a series of one game: the sheet names the winner, then the question.
 class PlayAgainTest : public SequenceTest,
                       public ::testing::WithParamInterface<QMessageBox::StandardButton>
-{};
+{
+};
 
 TEST_P(PlayAgainTest, AnswerToTheQuestion)
 {
