@@ -176,11 +176,8 @@ const QImage& TBitmap32::Prepared() const
 const QImage& TBitmap32::PreparedVariant(int index) const
 {
     const TVariant& v = FVariants.at(size_t(index));
-    if (v.Prepared.isNull()) {
+    if (v.Prepared.isNull())
         v.Prepared = Prepare(v.Image);
-        // Drawn at a point, Qt then maps each of its pixels onto one device pixel.
-        v.Prepared.setDevicePixelRatio(v.Ratio);
-    }
     return v.Prepared;
 }
 
@@ -458,10 +455,22 @@ void TImage32::DrawBitmap(QPainter& painter, const TBitmap32& bitmap, QPoint at,
         return;
     }
     const QImage& picture = bitmap.PreparedVariant(v);
-    if (std::abs(bitmap.VariantRatio(v) - devicePixelRatio) < 1e-3) {
+    const qreal ratio = bitmap.VariantRatio(v);
+    if (std::abs(ratio - devicePixelRatio) < 1e-3) {
         // One picture pixel per device pixel: no resampling at all. The picture may be a
         // fraction of a device pixel smaller than the area, its size having been rounded.
-        painter.drawImage(QPointF(at), picture);
+        const QTransform world = painter.worldTransform();
+        if (world.type() <= QTransform::TxTranslate) {
+            // Placed in device pixels, Qt blends it like a 1x picture; through the
+            // painter's scale it would take the much slower scaling path, even at 1:1.
+            const QPointF origin = world.map(QPointF(at)) * devicePixelRatio;
+            painter.setWorldTransform(QTransform::fromScale(1 / devicePixelRatio, 1 / devicePixelRatio));
+            painter.drawImage(QPoint(int(std::lround(origin.x())), int(std::lround(origin.y()))),
+                              picture);
+            painter.setWorldTransform(world);
+        } else {
+            painter.drawImage(QRectF(QPointF(at), QSizeF(picture.size()) / ratio), picture);
+        }
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
