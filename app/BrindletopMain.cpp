@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/HtmlHelpApi.h"
 #include "app/Main.h"
+#include "assets/pictures/GameImages.h"
 #include "dialogs/Options.h"
 #include "dialogs/Statics.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char* argv[])
     // The name is also the display name. Setting a display name of its own would make Qt
     // add " — Brindletop" to every dialog's caption.
     QApplication::setApplicationName(QStringLiteral("Brindletop"));
+    QApplication::setWindowIcon(ApplicationIcon());
     // The help viewer is loaded before any window exists and freed at the very end.
     THtmlHelpLibrary helpViewer;
 

@@ -118,6 +118,11 @@ xdotool windowmove "$HID" $((X + WIDTH + 4)) 0
 xdotool windowfocus --sync "$WID"
 sleep 0.5
 
+xdotool key alt+g
+sleep 0.5
+shot 06-game-menu
+xdotool key Escape Escape
+sleep 0.3
 xdotool key alt+h
 sleep 0.5
 shot 06-help-menu
@@ -133,12 +138,16 @@ shot 08-about-gone
 periods=0
 deadline=$((SECONDS + 600))
 answered=0
-while kill -0 "$PID" 2>/dev/null && ((SECONDS < deadline)); do
-    # A modal window of the game: any visible named window besides the table and the help.
-    dialog=
+# Any visible named window besides the table and the help: a modal window of the game.
+modal_window() {
+    local w found=
     for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
-        [[ "$w" == "$WID" || "$w" == "$HID" ]] || dialog=$w
+        [[ "$w" == "$WID" || "$w" == "$HID" ]] || found=$w
     done
+    echo "$found"
+}
+while kill -0 "$PID" 2>/dev/null && ((SECONDS < deadline)); do
+    dialog=$(modal_window)
     if [[ -n "$dialog" ]]; then
         name=$(xdotool getwindowname "$dialog" 2>/dev/null || true)
         xdotool windowfocus --sync "$dialog" 2>/dev/null || true
@@ -155,10 +164,11 @@ while kill -0 "$PID" 2>/dev/null && ((SECONDS < deadline)); do
         sleep 0.5
         continue
     fi
+    # The sheets lie over the table: stop clicking as soon as one shows.
     for s in 1 2 3 4 5 6 7 14 8 9 10 11 12 13; do
+        [[ -z "$(modal_window)" ]] || break
         xdotool mousemove "$(centre_x "$s")" "$(centre_y "$s")" sleep 0.03 click 1
     done
-    sleep 0.1
 done
 ((answered)) || fail "the series did not end with the question"
 
