@@ -133,7 +133,11 @@ TEST_F(MatchTest, DealStartsAtTheGoalOfTheFirstMover)
         (F().*A::InitPeriod)();
         ASSERT_EQ(F().*A::FTurn, first);
         Landings = 0;
+        QWidget* table = F().*A::FGameTableImage;
+        std::set<Qt::CursorShape> cursorsWhileDealing;
+        AfterLanding = [&] { cursorsWhileDealing.insert(table->cursor().shape()); };
         (F().*A::DealCards)(first);
+        AfterLanding = nullptr;
 
         EXPECT_EQ(Landings, 12);
         for (int i = 0; i < 12; ++i) {
@@ -151,7 +155,8 @@ TEST_F(MatchTest, DealStartsAtTheGoalOfTheFirstMover)
         EXPECT_EQ(Slots()[slotPack].Card->CardNo, 13);
         EXPECT_EQ(Slots()[slotPack].Card->Kind, kindFaceUp);
         EXPECT_EQ(Clock(), "20:00");
-        EXPECT_EQ(F().cursor().shape(), Qt::ArrowCursor);
+        EXPECT_EQ(cursorsWhileDealing, std::set<Qt::CursorShape>{Qt::WaitCursor});
+        EXPECT_FALSE(table->testAttribute(Qt::WA_SetCursor)); // the default cursor again
     }
 }
 
