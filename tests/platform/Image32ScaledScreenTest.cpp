@@ -1,5 +1,6 @@
-// The image widget on a screen with two device pixels per logical pixel: the game's
-// coordinates stay logical, and what reaches the screen is drawn from the 2x renderings.
+// The image widget on a scaled screen (BT_SCREEN_SCALE device pixels per logical pixel,
+// one program per scale): the game's coordinates stay logical, and what reaches the screen
+// is drawn from the renderings for that scale, one picture pixel per device pixel.
 
 #include "platform/Image32.h"
 
@@ -10,13 +11,24 @@
 
 #include <cmath>
 
+#ifndef BT_SCREEN_SCALE
+#define BT_SCREEN_SCALE 2
+#endif
+
 namespace {
+
+constexpr qreal Scale = BT_SCREEN_SCALE;
 
 // The shared main creates the application; the scale must be in place before that.
 const bool ScaledScreen = [] {
-    qputenv("QT_SCALE_FACTOR", "2");
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(Scale));
     return true;
 }();
+
+int Px(int n)
+{
+    return int(std::lround(n * Scale));
+}
 
 QImage Solid(int w, int h, uint32_t argb)
 {
@@ -25,19 +37,25 @@ QImage Solid(int w, int h, uint32_t argb)
     return image;
 }
 
-// A card-sized picture, light grey at 1x; its 2x rendering has a one-device-pixel black
-// border and stripes, detail the 1x picture cannot carry.
+// The pattern of the card's rendering for this screen: a one-device-pixel black border
+// and stripes, detail the 1x picture cannot carry.
+QRgb Fine(int x, int y)
+{
+    const bool border = x == 0 || y == 0 || x == Px(53) - 1 || y == Px(83) - 1;
+    return border || y % 2 ? 0xff000000u : 0xffffffffu;
+}
+
+// A card-sized picture, light grey at 1x, with its rendering for this screen and a decoy
+// for a larger one.
 TBitmap32 Card()
 {
     TBitmap32 card(Solid(53, 83, 0xffc0c0c0u));
-    QImage fine(106, 166, QImage::Format_ARGB32);
-    for (int y = 0; y < fine.height(); ++y) {
-        for (int x = 0; x < fine.width(); ++x) {
-            const bool border = x == 0 || y == 0 || x == 105 || y == 165;
-            fine.setPixel(x, y, border || y % 2 ? 0xff000000u : 0xffffffffu);
-        }
-    }
-    card.AddVariant(fine, 2);
+    QImage fine(Px(53), Px(83), QImage::Format_ARGB32);
+    for (int y = 0; y < fine.height(); ++y)
+        for (int x = 0; x < fine.width(); ++x)
+            fine.setPixel(x, y, Fine(x, y));
+    card.AddVariant(fine, Scale);
+    card.AddVariant(Solid(53 * 3, 83 * 3, 0xffff0000u), 3);
     return card;
 }
 
@@ -60,26 +78,36 @@ protected:
     TBitmapLayer* card = nullptr;
 };
 
-TEST_F(ScaledScreen2, TheWidgetKeepsItsLogicalSizeAndPaintsFromThe2xRendering)
+TEST_F(ScaledScreen2, TheWidgetKeepsItsLogicalSizeAndPaintsFromTheScreensRendering)
 {
-    EXPECT_EQ(image.devicePixelRatioF(), 2.0);
+    EXPECT_EQ(image.devicePixelRatioF(), Scale);
     EXPECT_EQ(image.width(), 344);
     EXPECT_EQ(card->Bitmap().Width(), 53);
+    auto check = [&](const char* when) {
+        const QImage shot = image.grab().toImage();
+        ASSERT_EQ(shot.size(), QSize(Px(344), Px(538))) << when;
+        // From the card's corner, (8, 232) in logical pixels, the picture one for one.
+        int wrong = 0;
+        for (int y = 0; y < Px(83); ++y)
+            for (int x = 0; x < Px(53); ++x)
+                wrong += shot.pixel(Px(8) + x, Px(232) + y) != Fine(x, y);
+        EXPECT_EQ(wrong, 0) << when;
+        EXPECT_EQ(shot.pixel(Px(8) - 1, Px(232)), QColor(0, 128, 0).rgb()) << when;
+        EXPECT_EQ(shot.pixel(Px(8) + Px(53), Px(232)), QColor(0, 128, 0).rgb()) << when;
+    };
     image.Repaint();
-    const QImage shot = image.grab().toImage();
-    ASSERT_EQ(shot.size(), QSize(688, 1076));
-    // Device pixels (16, 464) on: the 2x picture one for one.
-    int wrong = 0;
-    for (int y = 0; y < 166; ++y) {
-        for (int x = 0; x < 106; ++x) {
-            const bool border = x == 0 || y == 0 || x == 105 || y == 165;
-            const QRgb want = border || y % 2 ? 0xff000000u : 0xffffffffu;
-            wrong += shot.pixel(16 + x, 464 + y) != want;
-        }
-    }
-    EXPECT_EQ(wrong, 0);
-    EXPECT_EQ(shot.pixel(15, 464), QColor(0, 128, 0).rgb());
-    EXPECT_EQ(shot.pixel(122, 464), QColor(0, 128, 0).rgb());
+    check("whole");
+    // A partial repaint, as a card's flight past it gives, leaves no seam or stale pixel.
+    TBitmapLayer* passing = image.Layers().Add();
+    passing->Bitmap() = Card();
+    passing->Bitmap().SetDrawMode(dmBlend);
+    passing->SetLocation({40, 250, 93, 333});
+    image.Repaint();
+    passing->SetLocation({63, 250, 116, 333});
+    image.Repaint();
+    passing->Bitmap().SetMasterAlpha(0);
+    image.Repaint();
+    check("after a layer passed by");
 }
 
 struct PressCase
