@@ -126,6 +126,7 @@ TEST_P(BadHelpFile, OpenShowsAPageOrSaysWhyNot)
     } else {
         EXPECT_TRUE(GetParam().MayOpen) << "a viewer opened on a file that cannot be read";
         EXPECT_EQ(viewers.size(), 1);
+        EXPECT_EQ(answer.Count(), 0);
         // Whatever page it shows, walking the contents must not take the program down.
         viewers.front()->ShowTopic(QString());
         for (const TChmTopic& topic : viewers.front()->File().Contents())
@@ -141,12 +142,22 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"OnlyTheSignature", CutToBytes(4), false},
         DamageCase{"CutInTheHeader", CutToBytes(0x40), false},
         DamageCase{"CutAfterFourKilobytes", CutToBytes(4096), true},
-        DamageCase{"CutInHalf", CutTo(0.5), true},
-        DamageCase{"LastByteMissing", CutTo(0.999999), true},
+        // Noise of the right length cannot be told from pages: the viewer may show it,
+        // but must not fall over it.
         DamageCase{"NoiseAfterTheHeader", NoiseFrom(0.02), true},
         DamageCase{"NoiseInTheSecondHalf", NoiseFrom(0.5), true},
         DamageCase{"ADirectory",
                    [](const QString& Path, const QByteArray&) { QDir().mkpath(Path); }, false}),
+    [](const ::testing::TestParamInfo<DamageCase>& info) { return std::string(info.param.Name); });
+
+// A file cut short whose front is intact opens today and shows the missing pages as
+// junk decompressed from nothing; it should be refused as damaged like any other file
+// that cannot be read. Disabled until the reader checks that the compressed content is
+// all there; enable it with the fix.
+INSTANTIATE_TEST_SUITE_P(
+    DISABLED_CutShort, BadHelpFile,
+    ::testing::Values(DamageCase{"CutInHalf", CutTo(0.5), false},
+                      DamageCase{"LastByteMissing", CutTo(0.999999), false}),
     [](const ::testing::TestParamInfo<DamageCase>& info) { return std::string(info.param.Name); });
 
 } // namespace
