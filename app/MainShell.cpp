@@ -183,7 +183,8 @@ bool TMainForm::event(QEvent* e)
 
 void TMainForm::FormActivate()
 {
-    if (FClosing)
+    // Closed before the activation came through: nothing to start.
+    if (FClosing || !isVisible())
         return;
     // Show the empty table before the first card leaves the pack.
     repaint();
