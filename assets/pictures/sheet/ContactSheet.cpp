@@ -1,13 +1,17 @@
 // Writes every picture of the game onto one sheet, over the table's green, and a second
 // sheet with some of them enlarged four times (nearest neighbour), for looking at them.
 //
-//   bt_picture_sheet <sheet.png> [scale]      also writes <sheet>-zoom.png
+//   bt_picture_sheet <sheet.png> [ratio]      also writes <sheet>-zoom.png
+//
+// The ratio is one of those the pictures are drawn at (1, 1.25, 1.5, 2); the sheet then
+// shows that rendering, laid out at that ratio.
 
 #include "assets/pictures/GameImages.h"
 
 #include <QGuiApplication>
 #include <QPainter>
 
+#include <cmath>
 #include <cstdio>
 #include <exception>
 
@@ -32,11 +36,11 @@ int main(int argc, char** argv)
     }
     try {
         const QString path = QString::fromLocal8Bit(argv[1]);
-        const int scale = argc > 2 ? QString::fromLatin1(argv[2]).toInt() : 1;
+        const qreal scale = argc > 2 ? QString::fromLatin1(argv[2]).toDouble() : 1;
         TBitmap32List cards, game, logo;
         LoadGameImages(cards, game, logo, scale);
-        const int gap = 6 * scale;
-        const int cw = 53 * scale, ch = 83 * scale;
+        const int gap = int(std::lround(6 * scale));
+        const int cw = int(std::lround(53 * scale)), ch = int(std::lround(83 * scale));
 
         QImage sheet(13 * (cw + gap) + gap,
                      4 * (ch + gap) + (89 * scale + gap) + 270 * scale + 3 * gap,
