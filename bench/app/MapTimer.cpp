@@ -3,8 +3,8 @@
 // map notifications, so nothing polls, and starts the program only after it listens.
 //
 //   bt_map_timer TITLE PROGRAM [ARGS...]
-// Prints "mapped_ms=<ms> pid=<pid>" and leaves the program running (the caller measures
-// it further and ends it). Exits 1 when no such window is mapped within 20 seconds.
+// Prints "mapped_ms=<ms> pid=<pid>" and leaves the program running, its stdout on
+// /dev/null (the caller measures it further and ends it). Exits 1 when no such window is mapped within 20 seconds.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
 
@@ -70,6 +71,10 @@ int main(int argc, char** argv)
     const auto start = std::chrono::steady_clock::now();
     const pid_t pid = fork();
     if (pid == 0) {
+        // The program outlives this tool: it must not hold the caller's stdout open.
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0)
+            dup2(null, STDOUT_FILENO);
         execvp(argv[2], argv + 2);
         _exit(127);
     }
