@@ -117,6 +117,29 @@ TChmFile::~TChmFile()
     Close();
 }
 
+namespace {
+
+int CheckObjectEnd(chmFile* Handle, chmUnitInfo* Unit, void* Context)
+{
+    if (Unit->space == CHM_UNCOMPRESSED && Unit->length > 0) {
+        unsigned char last = 0;
+        if (chm_retrieve_object(Handle, Unit, &last, LONGUINT64(Unit->length - 1), 1) != 1) {
+            *static_cast<bool*>(Context) = false;
+            return CHM_ENUMERATOR_SUCCESS;
+        }
+    }
+    return CHM_ENUMERATOR_CONTINUE;
+}
+
+bool AllObjectsPresent(chmFile* Handle)
+{
+    bool complete = true;
+    chm_enumerate(Handle, CHM_ENUMERATE_ALL, CheckObjectEnd, &complete);
+    return complete;
+}
+
+} // namespace
+
 bool TChmFile::Open(const QString& FileName)
 {
     Close();
@@ -140,6 +163,16 @@ bool TChmFile::Open(const QString& FileName)
     FHandle = chm_open(QFile::encodeName(FileName).constData());
     if (!FHandle) {
         FErrorString = QStringLiteral("the file is damaged or is not a compiled help file");
+        return false;
+    }
+
+    // chmlib decompresses whatever lies where a cut-short file's data should be, so a
+    // truncated file would show junk pages. Refuse it: every stored object must end inside
+    // the file.
+    if (!AllObjectsPresent(FHandle)) {
+        chm_close(FHandle);
+        FHandle = nullptr;
+        FErrorString = QStringLiteral("the file is damaged (it is incomplete)");
         return false;
     }
 

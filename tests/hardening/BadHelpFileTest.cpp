@@ -150,12 +150,10 @@ INSTANTIATE_TEST_SUITE_P(
                    [](const QString& Path, const QByteArray&) { QDir().mkpath(Path); }, false}),
     [](const ::testing::TestParamInfo<DamageCase>& info) { return std::string(info.param.Name); });
 
-// A file cut short whose front is intact opens today and shows the missing pages as
-// junk decompressed from nothing; it should be refused as damaged like any other file
-// that cannot be read. Disabled until the reader checks that the compressed content is
-// all there; enable it with the fix.
+// A file cut short whose front is intact would show the missing pages as junk
+// decompressed from nothing; it is refused as damaged like any other unreadable file.
 INSTANTIATE_TEST_SUITE_P(
-    DISABLED_CutShort, BadHelpFile,
+    CutShort, BadHelpFile,
     ::testing::Values(DamageCase{"CutInHalf", CutTo(0.5), false},
                       DamageCase{"LastByteMissing", CutTo(0.999999), false}),
     [](const ::testing::TestParamInfo<DamageCase>& info) { return std::string(info.param.Name); });
