@@ -4,8 +4,8 @@
 // computer's turn and at the player's turn. The table is checked after every card move;
 // a watchdog fails the run when no card moves for a while.
 //
-// BT_CHAOS_GAMES sets how many games to play (default 30), BT_CHAOS_SEED the seed (default:
-// the clock), BT_CHAOS_STALL the watchdog's seconds without a card move (default 30).
+// BT_CHAOS_GAMES sets how many games to play (default 10), BT_CHAOS_SEED the seed (default:
+// the clock), BT_CHAOS_STALL the watchdog's seconds without a card move (default 10).
 
 #include "../game/EngineFixture.h"
 
@@ -332,7 +332,7 @@ protected:
 
 TEST_F(ChaosSoak, SeriesWithMenuCommandsAtRandomPoints)
 {
-    FWanted = EnvInt("BT_CHAOS_GAMES", 30);
+    FWanted = EnvInt("BT_CHAOS_GAMES", 10);
     FVerbose = EnvInt("BT_CHAOS_VERBOSE", 0) != 0;
     const int stallSeconds = EnvInt("BT_CHAOS_STALL", 30);
     ModalAnswerer answerer([this](QWidget* Modal) { Answer(Modal); }, 1);
