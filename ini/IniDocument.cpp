@@ -481,6 +481,7 @@ void TIniDocument::SetFileName(const QString& Value)
     FlushFile();
     FSectionList->Clear();
     FFileName = Value;
+    FLatin1Text = false;
     if (!FFileName.isEmpty())
         AppendFromFile(FFileName);
     FHasChanged = false;
@@ -570,7 +571,14 @@ void TIniDocument::AppendFromFile(const QString& aName)
     file.Close();
 
     QStringDecoder decoder = MakeDecoder();
-    const QString text = decoder.decode(data);
+    QString text = decoder.decode(data);
+    if (decoder.hasError()) {
+        // Bytes the locale's encoding cannot read (a file written under another locale)
+        // would come back as replacement characters on the next write and be lost. Keep
+        // such a file byte for byte: read it, and write it back, as Latin-1.
+        text = QString::fromLatin1(data);
+        FLatin1Text = true;
+    }
     data = QByteArray();
 
     // A line ends at LF; every CR is dropped, the one of CR LF and a lone one alike.
@@ -740,7 +748,7 @@ void TIniDocument::WriteToFile()
             RaiseWriteError(FFileName, errno);
     }
 
-    QStringEncoder encoder = MakeEncoder();
+    QStringEncoder encoder = FLatin1Text ? QStringEncoder(QStringConverter::Latin1) : MakeEncoder();
     QByteArray buffer;
     buffer.reserve(FTextBufferSize);
     auto flushBuffer = [&] {

@@ -200,10 +200,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<DamagedCase>& info) { return std::string(info.param.Name); });
 
 // Text in another encoding (a file edited elsewhere): bytes that are no text in the
-// system's encoding must still come back as they were. Disabled while OK still turns each
-// such byte into a replacement character; enable it with the fix.
+// system's encoding must still come back as they were.
 INSTANTIATE_TEST_SUITE_P(
-    DISABLED_ForeignEncoding, DamagedSettings,
+    ForeignEncoding, DamagedSettings,
     ::testing::Values(DamagedCase{"Latin1LineElsewhere",
                                   Options + "[Keep]\r\nnote=caf\xe9 cr\xe8me\r\n",
                                   QStringLiteral("Zed"), asLow, {"note=caf\xe9 cr\xe8me"}}),
