@@ -16,6 +16,8 @@ int main(int argc, char* argv[])
     // add " — Brindletop" to every dialog's caption.
     QApplication::setApplicationName(QStringLiteral("Brindletop"));
     QApplication::setWindowIcon(ApplicationIcon());
+    // Lets Wayland desktops match the window with its menu entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.brindletop.Brindletop"));
     // The help viewer is loaded before any window exists and freed at the very end.
     THtmlHelpLibrary helpViewer;
 
