@@ -87,9 +87,9 @@ int main(int argc, char** argv)
         }
         if (!QDir().mkpath(folder))
             throw std::runtime_error("cannot create " + folder.toStdString());
-        for (const TPictureSpec& spec : AllPictures()) {
-            const QImage image = RenderPicture(spec.Name, fonts, dpr);
-            WriteRecord(folder + QLatin1Char('/') + spec.Name + QLatin1String(".img"), image);
+        for (const TPictureEntry& picture : AllPictures()) {
+            const QImage image = RenderPicture(picture.Name, fonts, dpr);
+            WriteRecord(folder + QLatin1Char('/') + picture.Name + QLatin1String(".img"), image);
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bt_picture_generator: %s\n", e.what());

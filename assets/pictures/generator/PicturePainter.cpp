@@ -892,9 +892,9 @@ QImage Caption(const TPictureFonts& fonts, qreal dpr)
 
 } // namespace
 
-std::vector<TPictureSpec> AllPictures()
+std::vector<TPictureEntry> AllPictures()
 {
-    std::vector<TPictureSpec> all;
+    std::vector<TPictureEntry> all;
     for (int i = 0; i < 52; ++i)
         all.push_back({QStringLiteral("card%1").arg(i, 2, 10, QLatin1Char('0')), CardW, CardH});
     for (int i = 0; i < 9; ++i) {

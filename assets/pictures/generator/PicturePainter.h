@@ -7,7 +7,7 @@
 
 #include <vector>
 
-struct TPictureSpec
+struct TPictureEntry
 {
     QString Name; // file name of its record, e.g. "card00"
     int Width;    // logical size
@@ -22,7 +22,7 @@ struct TPictureFonts
 };
 
 // Every picture in record order: 52 faces, 9 game pictures, 2 logo pictures, 2 menu icons.
-std::vector<TPictureSpec> AllPictures();
+std::vector<TPictureEntry> AllPictures();
 
 // Renders one picture at `dpr` device pixels per logical pixel: Format_ARGB32, straight alpha.
 QImage RenderPicture(const QString& name, const TPictureFonts& fonts, qreal dpr);
