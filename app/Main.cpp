@@ -2,6 +2,7 @@
 #include "app/Main.h"
 
 #include "app/HelpSystem.h"
+#include "dialogs/DialogFont.h"
 #include "assets/pictures/GameImages.h"
 #include "timer/ThreadedTimer.h"
 
@@ -21,15 +22,6 @@ constexpr int AboutInterval = 20;
 constexpr int PanelWidth = 344 + 2;
 constexpr int PanelHeight = 538 + 17 + 1 + 2;
 
-QFont MainWindowFont()
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("DejaVu Sans")});
-    font.setPointSize(8);
-    return font;
-}
-
 } // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
@@ -42,7 +34,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFont(MainWindowFont());
+    setFont(DialogFont()); // the main window and the dialogs share Tahoma 8 pt
 
     CardTablePanel = new QFrame(this);
     CardTablePanel->setObjectName(QStringLiteral("CardTablePanel"));
