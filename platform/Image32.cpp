@@ -126,7 +126,24 @@ void TBitmap32::AddVariant(const QImage& image, qreal ratio)
 {
     if (image.isNull() || !(ratio > 1))
         throw std::invalid_argument("a variant needs a picture and a ratio above 1");
-    TVariant variant{ratio, image.convertToFormat(QImage::Format_ARGB32), QImage()};
+    auto source = std::make_shared<TVariantSource>();
+    source->Image = image.convertToFormat(QImage::Format_ARGB32);
+    source->Decoded = true;
+    InsertVariant({ratio, std::move(source), QImage()});
+}
+
+void TBitmap32::AddVariant(std::function<QImage()> load, qreal ratio)
+{
+    if (!load || !(ratio > 1))
+        throw std::invalid_argument("a variant needs a picture and a ratio above 1");
+    auto source = std::make_shared<TVariantSource>();
+    source->Load = std::move(load);
+    InsertVariant({ratio, std::move(source), QImage()});
+}
+
+void TBitmap32::InsertVariant(TVariant variant)
+{
+    const qreal ratio = variant.Ratio;
     auto it = std::find_if(FVariants.begin(), FVariants.end(),
                            [ratio](const TVariant& v) { return v.Ratio >= ratio; });
     if (it != FVariants.end() && it->Ratio == ratio)
@@ -173,11 +190,26 @@ const QImage& TBitmap32::Prepared() const
     return FPrepared;
 }
 
+const QImage& TBitmap32::VariantImage(int index) const
+{
+    TVariantSource& source = *FVariants.at(size_t(index)).Source;
+    if (!source.Decoded) {
+        QImage image = source.Load();
+        source.Image = image.isNull() ? QImage() : image.convertToFormat(QImage::Format_ARGB32);
+        source.Decoded = true;
+        source.Load = nullptr; // whatever it captured is no longer needed
+    }
+    return source.Image;
+}
+
 const QImage& TBitmap32::PreparedVariant(int index) const
 {
     const TVariant& v = FVariants.at(size_t(index));
-    if (v.Prepared.isNull())
-        v.Prepared = Prepare(v.Image);
+    if (v.Prepared.isNull()) {
+        const QImage& image = VariantImage(index);
+        if (!image.isNull())
+            v.Prepared = Prepare(image);
+    }
     return v.Prepared;
 }
 
@@ -444,17 +476,18 @@ void TImage32::DrawBitmap(QPainter& painter, const TBitmap32& bitmap, QPoint at,
     }
     // Above ratio 1 the painter clips to `clip`, and whole pictures are drawn.
     const int v = bitmap.VariantFor(devicePixelRatio);
-    if (v < 0) {
-        // No rendering for this screen: blow the 1x picture up. Whole-number ratios keep
-        // it exact with nearest-neighbour; others would double some pixels and not their
-        // neighbours, which looks worse than smoothing.
+    static const QImage none;
+    const QImage& picture = v < 0 ? none : bitmap.PreparedVariant(v);
+    if (picture.isNull()) {
+        // No rendering for this screen (or it failed to decode): blow the 1x picture up.
+        // Whole-number ratios keep it exact with nearest-neighbour; others would double
+        // some pixels and not their neighbours, which looks worse than smoothing.
         const bool whole = devicePixelRatio == std::floor(devicePixelRatio);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, !whole);
         painter.drawImage(area, bitmap.Prepared());
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         return;
     }
-    const QImage& picture = bitmap.PreparedVariant(v);
     const qreal ratio = bitmap.VariantRatio(v);
     if (std::abs(ratio - devicePixelRatio) < 1e-3) {
         // One picture pixel per device pixel: no resampling at all. The picture may be a

@@ -68,9 +68,16 @@ public:
     // the screen; a variant of the same ratio is replaced. Changing the 1x pixels (SetSize,
     // SetPixel, SetImage) drops every variant, since they would no longer show the same.
     void AddVariant(const QImage& image, qreal ratio);
+    // The same, decoded only when first needed (painted on a screen of that ratio, or asked
+    // for by VariantImage): most screens never use the larger renderings, which together
+    // weigh several times the 1x picture. `load` runs at most once for the picture and all
+    // its copies; a null result leaves the variant empty and painting blows up the 1x
+    // picture instead.
+    void AddVariant(std::function<QImage()> load, qreal ratio);
     int VariantCount() const { return int(FVariants.size()); }
     qreal VariantRatio(int index) const { return FVariants.at(index).Ratio; }
-    const QImage& VariantImage(int index) const { return FVariants.at(index).Image; }
+    const QImage& VariantImage(int index) const; // decodes it if it is not yet
+    bool VariantDecoded(int index) const { return FVariants.at(index).Source->Decoded; }
     // The variant painting at `devicePixelRatio` draws from: the lowest ratio at or above
     // it, else the highest there is; -1 for the 1x picture (at ratio 1, or with no variants).
     int VariantFor(qreal devicePixelRatio) const;
@@ -92,12 +99,20 @@ private:
     QImage Prepare(const QImage& source) const;
     void DropVariants();
 
+    // A rendering, shared by every copy of the picture so that it is decoded once.
+    struct TVariantSource
+    {
+        std::function<QImage()> Load; // dropped once it has run
+        QImage Image;
+        bool Decoded = false;
+    };
     struct TVariant
     {
         qreal Ratio = 1;
-        QImage Image;            // shared with every copy of the picture
+        std::shared_ptr<TVariantSource> Source;
         mutable QImage Prepared; // null until painted after the last change
     };
+    void InsertVariant(TVariant variant);
     QImage FImage;
     TDrawMode FDrawMode = dmOpaque;
     uint8_t FMasterAlpha = 255;

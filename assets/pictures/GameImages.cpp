@@ -1,6 +1,7 @@
 #include "assets/pictures/GameImages.h"
 
 #include <QFile>
+#include <QResource>
 #include <QtEndian>
 
 #include <QPixmap>
@@ -35,12 +36,17 @@ QString RatioFolder(qreal ratio)
     return QString::number(ratio) + QLatin1Char('x'); // "1x", "1.25x", "1.5x", "2x"
 }
 
-QImage ReadPicture(const QString& name, qreal ratio)
+QString PicturePath(const QString& name, qreal ratio)
 {
     if (!KnownRatio(ratio))
         throw std::runtime_error("no pictures drawn at ratio " + std::to_string(ratio));
     RegisterPictures();
-    const QString path = QStringLiteral(":/bt/pictures/%1/%2.img").arg(RatioFolder(ratio), name);
+    return QStringLiteral(":/bt/pictures/%1/%2.img").arg(RatioFolder(ratio), name);
+}
+
+QImage ReadPicture(const QString& name, qreal ratio)
+{
+    const QString path = PicturePath(name, ratio);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("missing picture " + path.toStdString());
@@ -48,7 +54,9 @@ QImage ReadPicture(const QString& name, qreal ratio)
 }
 
 // The picture `name` as the lists hold it: drawn at `ratio` alone, or (ratio 1) the 1x
-// rendering with the others attached, each checked against the 1x size.
+// rendering with the others attached. Those are decoded only when a screen of their ratio
+// paints them; until then only the size of each record is checked against the 1x size,
+// which the resource knows without unpacking it.
 TBitmap32 LoadBitmap(const QString& name, qreal ratio)
 {
     TBitmap32 bitmap(ReadPicture(name, ratio));
@@ -57,12 +65,23 @@ TBitmap32 LoadBitmap(const QString& name, qreal ratio)
     for (qreal r : PictureRatios()) {
         if (r == 1)
             continue;
-        QImage image = ReadPicture(name, r);
         const QSize want(int(std::lround(bitmap.Width() * r)), int(std::lround(bitmap.Height() * r)));
-        if (image.size() != want)
+        const QResource record(PicturePath(name, r));
+        if (!record.isValid() || record.uncompressedSize() != 8 + qint64(want.width()) * want.height() * 4)
             throw std::runtime_error("picture " + name.toStdString() + " at ratio " +
                                      std::to_string(r) + " does not match its 1x size");
-        bitmap.AddVariant(image, r);
+        bitmap.AddVariant(
+            [name, r, want]() -> QImage {
+                // Built into the program and checked above, so this cannot fail short of a
+                // damaged binary; if it does, the 1x picture is painted blown up instead.
+                try {
+                    QImage image = ReadPicture(name, r);
+                    return image.size() == want ? image : QImage();
+                } catch (const std::runtime_error&) {
+                    return QImage();
+                }
+            },
+            r);
     }
     return bitmap;
 }

@@ -535,6 +535,23 @@ protected:
     }
 };
 
+// The larger renderings weigh several times the 1x pictures, and a 1x screen never
+// shows them.
+TEST(PictureLoading, RenderingsForOtherScreensAreDecodedOnlyWhenAsked)
+{
+    TBitmap32List cards, game, logo;
+    LoadGameImages(cards, game, logo);
+    for (const TBitmap32List* list : {&cards, &game, &logo}) {
+        for (int i = 0; i < list->Count(); ++i) {
+            for (int v = 0; v < list->Bitmap(i).VariantCount(); ++v)
+                EXPECT_FALSE(list->Bitmap(i).VariantDecoded(v)) << "picture " << i;
+        }
+    }
+    EXPECT_FALSE(cards.Bitmap(5).VariantImage(2).isNull());
+    EXPECT_TRUE(cards.Bitmap(5).VariantDecoded(2));
+    EXPECT_FALSE(cards.Bitmap(5).VariantDecoded(0));
+}
+
 TEST_F(PictureVariants, EveryPictureCarriesEachRatioAtItsSize)
 {
     for (const auto& [what, b] : All()) {

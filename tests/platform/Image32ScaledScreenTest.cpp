@@ -143,8 +143,9 @@ TEST_P(ScaledScreenPresses, HitTestingAndMousePositionsStayLogical)
     EXPECT_EQ(moved, p);
     EXPECT_EQ(under, c.hit ? card : nullptr);
     EXPECT_EQ(presses, c.hit ? 1 : 0);
-    if (c.hit)
+    if (c.hit) {
         EXPECT_EQ(at, p);
+    }
 }
 
 // Slot 1's card rectangle (8, 232)-(61, 315) in logical pixels; doubled, (60, 314) would

@@ -300,6 +300,49 @@ TEST(Bitmap32Variants, CopiesShareThemAndChangingThe1xPixelsDropsThem)
     EXPECT_THROW(layerBitmap.AddVariant(QImage(), 2), std::invalid_argument);
 }
 
+TEST(Bitmap32Variants, ALazyRenderingIsDecodedOnceWhenAScreenOfItsRatioFirstPaintsIt)
+{
+    int decodes = 0;
+    TBitmap32 list(Solid(4, 4, 0xff808080u));
+    list.AddVariant([&] { return ++decodes, Solid(8, 8, 0xff0000ffu); }, 2);
+    list.AddVariant([&] { return ++decodes, QImage(); }, 1.5); // fails: blown-up 1x instead
+    ASSERT_EQ(list.VariantCount(), 2);
+    EXPECT_FALSE(list.VariantDecoded(1));
+
+    // The layers showing the picture share the one decoding; the 1x screen needs none.
+    TImage32 image;
+    image.resize(12, 12);
+    TBitmapLayer* first = image.Layers().Add();
+    TBitmapLayer* second = image.Layers().Add();
+    for (TBitmapLayer* layer : {first, second}) {
+        layer->Bitmap() = list;
+        layer->SetLocation({4, 4, 8, 8});
+    }
+    auto paint = [&](qreal dpr) {
+        QImage target(int(12 * dpr), int(12 * dpr), QImage::Format_RGB32);
+        target.setDevicePixelRatio(dpr);
+        QPainter painter(&target);
+        image.PaintTo(painter, QRect(0, 0, 12, 12));
+        painter.end();
+        return target;
+    };
+    paint(1);
+    EXPECT_EQ(decodes, 0);
+    EXPECT_EQ(paint(2).pixel(9, 9), 0xff0000ffu);
+    EXPECT_EQ(decodes, 1);
+    EXPECT_TRUE(list.VariantDecoded(1));
+    EXPECT_EQ(list.VariantImage(1).pixel(0, 0), 0xff0000ffu);
+    paint(2);
+    EXPECT_EQ(decodes, 1);
+
+    EXPECT_EQ(paint(1.5).pixel(9, 9), 0xff808080u);
+    EXPECT_EQ(decodes, 2);
+    EXPECT_TRUE(list.VariantImage(0).isNull());
+    paint(1.5);
+    EXPECT_EQ(decodes, 2); // a failure is not retried on every paint
+    EXPECT_THROW(list.AddVariant(std::function<QImage()>(), 2), std::invalid_argument);
+}
+
 // Paints one layer (at a place whose device coordinates are whole at every ratio used)
 // into an image of the given device pixel ratio, over black.
 QImage PaintAtRatio(const TBitmap32& picture, qreal dpr, uint8_t master, TDrawMode mode = dmBlend)
