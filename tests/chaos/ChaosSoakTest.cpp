@@ -5,37 +5,18 @@
 // a watchdog fails the run when no card moves for a while.
 //
 // BT_CHAOS_GAMES sets how many games to play (default 10), BT_CHAOS_SEED the seed (default:
-// the clock), BT_CHAOS_STALL the watchdog's seconds without a card move (default 10).
+// the clock), BT_CHAOS_STALL the watchdog's seconds without a card move (default 30).
 
-#include "../game/EngineFixture.h"
+#include "../game/SelfPlayHarness.h"
 
 #include "ModalAnswerer.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QMouseEvent>
 #include <QTimer>
 
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
-#include <random>
 
 namespace {
-
-int EnvInt(const char* Name, int Default)
-{
-    bool ok = false;
-    const int value = qEnvironmentVariableIntValue(Name, &ok);
-    return ok ? value : Default;
-}
-
-QString ClockText(int HalfMinutes)
-{
-    return QStringLiteral("%1:%2")
-        .arg(HalfMinutes / 2, 2, 10, QLatin1Char('0'))
-        .arg(HalfMinutes % 2 ? 30 : 0, 2, 10, QLatin1Char('0'));
-}
 
 enum class TCommand { NewGame, OptionsOk, OptionsCancel, Score, About, AboutAway, Count };
 
@@ -48,50 +29,14 @@ const char* CommandName(TCommand C)
 
 } // namespace
 
-class ChaosSoak : public ::testing::Test
+class ChaosSoak : public SelfPlayHarness
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(FDir.isValid());
-        FSeed = quint32(
-            EnvInt("BT_CHAOS_SEED",
-                   int(std::chrono::steady_clock::now().time_since_epoch().count() & 0x7fffffff)));
-        std::printf("[ chaos    ] seed %u (BT_CHAOS_SEED)\n", FSeed);
-        FRandom.seed(FSeed);
-        SetShuffleSeedSource([this] {
-            OnShuffle();
-            return quint32(FRandom());
-        });
-
-        FSheet = new TStaticsDialog;
-        StaticsDialog = FSheet;
-        FOptions = new TOptionsDialog(nullptr, FDir.filePath(QStringLiteral("Brindletop.ini")));
-        OptionsDialog = FOptions;
-        TOptionsDialogProbe::Name(*FOptions)->setText(QStringLiteral("Chaos"));
-        FForm = new TMainForm;
-        MakeTimersFast(*FForm);
-
-        TThreadedTimer* timer = FForm->MoveCardThreadedTimer;
-        TNotifyEvent tick = timer->OnTimer();
-        timer->SetOnTimer([this, timer, tick](QObject* Sender) { Tick(*timer, tick, Sender); });
-    }
-
-    void TearDown() override
-    {
-        SetShuffleSeedSource({});
-        delete FForm;
-        delete FOptions;
-        delete FSheet;
-    }
-
-    TMainForm& F() { return *FForm; }
-    THotSpotRect* Slots() { return F().*A::FHotSpotRects; }
-    TPackOfCards& Pack() { return F().*A::FPackOfCards; }
+    void SetUp() override { SetUpHarness("BT_CHAOS_SEED", "chaos", QStringLiteral("Chaos")); }
 
     // One tick of a card's flight. Two flights must never share the path: a tick never
     // runs inside another, and the card in flight stays the same until it lands.
-    void Tick(TThreadedTimer& Timer, const TNotifyEvent& Original, QObject* Sender)
+    void Tick(TThreadedTimer& Timer, const TNotifyEvent& Original, QObject* Sender) override
     {
         EXPECT_EQ(FTickDepth, 0) << "a tick inside a tick; seed " << FSeed;
         const TPlayingCard* card = (F().*A::FMovingSourceRect).Card;
@@ -103,10 +48,9 @@ protected:
         --FTickDepth;
         if (!Timer.Enabled()) {
             FFlightCard = nullptr;
-            ++FCardMoves;
             ++FMovesSinceRequest;
             FSinceMove.restart();
-            CheckCardPlaces();
+            CardLanded();
         } else if (FRandom() % FTicksPerCommand == 0) {
             // As a keypress: handled in the move's wait, after this tick.
             const TCommand command = DrawCommand();
@@ -178,7 +122,7 @@ protected:
         FNewSeriesPending = true;
     }
 
-    void OnShuffle()
+    void OnShuffle() override
     {
         if (F().*A::FGameno != 1 || F().*A::FPeriodno != 0)
             return;
@@ -196,92 +140,21 @@ protected:
         }
     }
 
-    // Options for the next series: the levels take turns; the rest is drawn.
-    void ChooseOptions()
-    {
-        const int level = FSeries % 3;
-        ++FSeries;
-        TOptionsDialogProbe::SkillLevel(*FOptions)->SetItemIndex(level);
-        TOptionsDialogProbe::Dealer(*FOptions)->SetItemIndex(int(FRandom() % 2));
-        TOptionsDialogProbe::GamesBestOf(*FOptions)->SetItemIndex(int(FRandom() % 4));
-        TOptionsDialogProbe::AnimSpeed(*FOptions)->SetItemIndex(FRandom() % 8 == 0 ? 2 : 0);
-    }
-
-    // Each card in exactly one place: the pack (numbers from the top card on), one slot
-    // of 2 to 13, or the discard pile.
-    void CheckCardPlaces()
-    {
-        const int top = Pack().bTopCardsIndex;
-        ASSERT_GE(top, 1);
-        ASSERT_LE(top, CardCount + 1);
-        std::set<const TPlayingCard*> inSlots;
-        for (int slot = 2; slot <= 13; ++slot) {
-            const TPlayingCard* card = Slots()[slot].Card;
-            if (!card)
-                continue;
-            ASSERT_TRUE(inSlots.insert(card).second) << "card " << int(card->CardNo) << " twice";
-            ASSERT_LT(card->CardNo, top) << "slot " << slot << " holds a card of the pack";
-        }
-        if (top <= CardCount) {
-            ASSERT_EQ(Slots()[slotPack].Card, &Pack().Card(top));
-        }
-    }
-
-    // Between clicks: the player to move, the clock matching the cards taken since the
-    // deal, every command asked for carried out.
+    // Between clicks: the table settled, and every command asked for carried out.
     void CheckSettled()
     {
-        ASSERT_FALSE(F().SequenceRunning());
         ASSERT_EQ(F().PendingCommand(), A::TPendingCommand::None);
         ASSERT_FALSE(FNewSeriesPending) << "a New Game was lost";
         ASSERT_EQ(FSeriesStarts, FExpectedSeries);
-        ASSERT_TRUE(F().*A::FCanMoveCard);
-        ASSERT_EQ(F().*A::FTurn, tuPlayer);
-        ASSERT_FALSE(F().*A::FOvertimeWin);
-        ASSERT_TRUE((F().*A::FLocationArray).empty());
-        CheckCardPlaces();
-        const int taken = Pack().bTopCardsIndex - 13;
-        ASSERT_EQ((F().*A::RemainingHalfMinutes)(), 40 - taken);
-        if (F().*A::FPeriodno <= 4) {
-            ASSERT_EQ((F().*A::FGameStatics).szstaticstime, ClockText(taken));
-        }
+        CheckSettledTable();
     }
 
-    // At every showing of the score sheet at an intermission: its totals are the
-    // scoreboard's, and the goals logged period by period add up to them.
-    void CheckSheet(TStaticsDialog& Sheet)
-    {
-        const TGameStatics& stats = F().*A::FGameStatics;
-        FTallyComputer += stats.periodgoalscomputer;
-        FTallyPlayer += stats.periodgoalsplayer;
-        const int computer = (F().*A::GoalsOf)(tuComputer);
-        const int player = (F().*A::GoalsOf)(tuPlayer);
-        EXPECT_EQ(TStaticsDialogProbe::AIGoals(Sheet), computer) << "seed " << FSeed;
-        EXPECT_EQ(TStaticsDialogProbe::PlayerGoals(Sheet), player) << "seed " << FSeed;
-        EXPECT_EQ(FTallyComputer, computer) << "seed " << FSeed;
-        EXPECT_EQ(FTallyPlayer, player) << "seed " << FSeed;
-        const QString title = Sheet.windowTitle();
-        if (title.startsWith(QStringLiteral("End of")) ||
-            title.startsWith(QStringLiteral("Play-off winner"))) {
-            ++FGames;
-            EXPECT_NE(computer, player);
-            FTallyComputer = FTallyPlayer = 0;
-        }
-    }
+    void OnPlayAgain() override { ++FExpectedSeries; }
 
     void Answer(QWidget* Modal)
     {
-        if (auto* box = qobject_cast<QMessageBox*>(Modal)) {
-            EXPECT_EQ(box->text(), "Do you want to play again?");
-            if (FGames >= FWanted) {
-                box->button(QMessageBox::No)->click();
-            } else {
-                ChooseOptions();
-                ++FExpectedSeries;
-                box->button(QMessageBox::Yes)->click();
-            }
+        if (AnswerPlayAgain(Modal))
             return;
-        }
         if (auto* options = qobject_cast<TOptionsDialog*>(Modal)) {
             if (FOptionsAccept) {
                 ChooseOptions();
@@ -293,29 +166,14 @@ protected:
         }
         auto* sheet = qobject_cast<TStaticsDialog*>(Modal);
         ASSERT_NE(sheet, nullptr) << Modal->metaObject()->className();
+        // At an intermission; the sheet asked for by Score is only looked at.
         if (!FScoreByCommand)
-            CheckSheet(*sheet);
+            TallySheet(*sheet);
         sheet->accept();
     }
 
-    void SendMouse(QEvent::Type Type, QPoint At, Qt::MouseButton Button)
-    {
-        QMouseEvent event(Type, At, F().mapToGlobal(At), Button, Button, Qt::NoModifier);
-        QCoreApplication::sendEvent(F().*A::FGameTableImage, &event);
-    }
-
-    QTemporaryDir FDir;
-    TStaticsDialog* FSheet = nullptr;
-    TOptionsDialog* FOptions = nullptr;
-    TMainForm* FForm = nullptr;
-    quint32 FSeed = 0;
-    std::mt19937 FRandom;
     bool FVerbose = false;
     unsigned FTicksPerCommand = 1500;
-    int FWanted = 0;
-    int FGames = 0;
-    int FSeries = 0;
-    long FCardMoves = 0;
     int FTickDepth = 0;
     const TPlayingCard* FFlightCard = nullptr;
     QElapsedTimer FSinceMove;
@@ -326,8 +184,6 @@ protected:
     int FMovesSinceRequest = 0;
     int FSeriesStarts = 0;
     int FExpectedSeries = 0;
-    int FTallyComputer = 0;
-    int FTallyPlayer = 0;
 };
 
 TEST_F(ChaosSoak, SeriesWithMenuCommandsAtRandomPoints)
@@ -381,13 +237,7 @@ TEST_F(ChaosSoak, SeriesWithMenuCommandsAtRandomPoints)
             Issue(DrawCommand(), "at the player's turn");
             continue;
         }
-        std::vector<int> playable;
-        for (int slot = 1; slot <= SlotCount; ++slot) {
-            if (Slots()[slot].Canplay)
-                playable.push_back(slot);
-        }
-        ASSERT_FALSE(playable.empty()) << "seed " << FSeed;
-        const QPoint at = SlotCentre(Slots()[playable[FRandom() % playable.size()]]);
+        const QPoint at = SlotCentre(Slots()[DrawPlayableSlot()]);
         SendMouse(QEvent::MouseMove, at, Qt::NoButton);
         SendMouse(QEvent::MouseButtonPress, at, Qt::LeftButton);
         ++clicks;
