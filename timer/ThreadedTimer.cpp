@@ -4,6 +4,10 @@
 #include <QEvent>
 #include <QPointer>
 
+#ifdef Q_OS_LINUX
+#include <sys/prctl.h>
+#endif
+
 // The two threads meet only through FLock and FWake. Qt serves just to post the hand-over
 // to the window thread and wake its event loop; the blocking itself is plain std::mutex and
 // std::condition_variable so that ThreadSanitizer sees every edge between the threads.
@@ -134,6 +138,12 @@ void TTimerThread::run()
 {
     thread_local TExitSignal exitSignal;
     exitSignal.Thread = this;
+#ifdef Q_OS_LINUX
+    // The kernel may let a timed wait overrun by its timer slack (50 us by default) to
+    // batch wake-ups; each tick's period would carry it. A tick is rare enough to wake
+    // exactly.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
 
     std::unique_lock<std::mutex> lock(FLock);
     const auto woken = [this] { return FStop || FPaused || FTerminateRequested; };

@@ -9,7 +9,7 @@
 #   bench/app/measure.sh [BUILD_DIR] [RUNS] [OUT_DIR]     (defaults: build-release, 5,
 #                                                         /tmp/bt-measure)
 # BUILD_DIR must hold brindletop, HELP/ and bench/{bt_floor,bt_map_timer,app_tick_bench};
-# build it in Release. Needs xvfb-run and python3.
+# build it in Release. Needs Xvfb and python3.
 set -euo pipefail
 
 BUILD=$(realpath "${1:-build-release}")
@@ -18,7 +18,7 @@ OUT=$(realpath -m "${3:-/tmp/bt-measure}")
 
 if [[ -z "${BT_MEASURE_DISPLAY:-}" ]]; then
     mkdir -p "$OUT"
-    BT_MEASURE_DISPLAY=1 exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$BUILD" "$RUNS" "$OUT"
+    BT_MEASURE_DISPLAY=1 exec "$(dirname "$0")/../../scripts/with-display" -- "$0" "$BUILD" "$RUNS" "$OUT"
 fi
 
 HZ=$(getconf CLK_TCK)

@@ -9,7 +9,7 @@
 #   tests/e2e/bad_input.sh [BUILD_DIR] [OUT_DIR] [CASE...]
 #                                   (defaults: build, /tmp/bt-bad-input, every case)
 #
-# Needs xvfb-run, xdotool and ImageMagick's import; the cases that play an ordinary user
+# Needs Xvfb, xdotool and ImageMagick's import; the cases that play an ordinary user
 # need setpriv and root (they are skipped otherwise). Exit status 0 when every case
 # passed, 77 when the tools are missing.
 set -euo pipefail
@@ -23,14 +23,15 @@ CASES=("$@")
 # widget tests (they run offscreen).
 export QT_QPA_PLATFORM=xcb
 
-for tool in xvfb-run xdotool import; do
+for tool in Xvfb xdotool import; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 
 if [[ -z "${BT_BAD_INPUT_DISPLAY:-}" ]]; then
     mkdir -p "$OUT"
     # -ac: the cases that run the program as another user need the display too.
-    BT_BAD_INPUT_DISPLAY=1 exec xvfb-run -a -s '-screen 0 1024x768x24 -ac' "$0" "$BUILD" "$OUT" "${CASES[@]}"
+    BT_BAD_INPUT_DISPLAY=1 exec "$(dirname "$0")/../../scripts/with-display" -ac -- \
+        "$0" "$BUILD" "$OUT" "${CASES[@]}"
 fi
 
 AS_PLAYER=()

@@ -7,17 +7,26 @@
 #
 #   tests/e2e/run_e2e.sh [BUILD_DIR] [OUT_DIR]      (defaults: build, /tmp/bt-e2e)
 #
-# Needs xvfb-run, xdotool and ImageMagick (import, convert). The program runs from a copy
+# Needs Xvfb, xdotool and ImageMagick's import. The program runs from a copy
 # in a scratch folder, with a settings file of its own: one game, fast cards, the player
-# moving first. Exit status 0 when every step went as expected.
+# moving first. Exit status 0 when every step went as expected, 77 when the tools are
+# missing.
 set -euo pipefail
 
 BUILD=$(realpath "${1:-build}")
 OUT=$(realpath -m "${2:-/tmp/bt-e2e}")
 
+# The program must open real X windows here, whatever the test runner chose for the
+# widget tests (they run offscreen).
+export QT_QPA_PLATFORM=xcb
+
+for tool in Xvfb xdotool import; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
+done
+
 if [[ -z "${BT_E2E_DISPLAY:-}" ]]; then
     mkdir -p "$OUT"
-    BT_E2E_DISPLAY=1 exec xvfb-run -a -s '-screen 0 1024x768x24' "$0" "$BUILD" "$OUT"
+    BT_E2E_DISPLAY=1 exec "$(dirname "$0")/../../scripts/with-display" -- "$0" "$BUILD" "$OUT"
 fi
 
 fail() {
