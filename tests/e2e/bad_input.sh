@@ -19,10 +19,6 @@ OUT=$(realpath -m "${2:-/tmp/bt-bad-input}")
 shift $(($# < 2 ? $# : 2))
 CASES=("$@")
 
-# The program must open real X windows here, whatever the test runner chose for the
-# widget tests (they run offscreen).
-export QT_QPA_PLATFORM=xcb
-
 for tool in Xvfb xdotool import; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done

@@ -16,10 +16,6 @@ set -euo pipefail
 BUILD=$(realpath "${1:-build}")
 OUT=$(realpath -m "${2:-/tmp/bt-e2e}")
 
-# The program must open real X windows here, whatever the test runner chose for the
-# widget tests (they run offscreen).
-export QT_QPA_PLATFORM=xcb
-
 for tool in Xvfb xdotool import; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
