@@ -29,8 +29,9 @@ int main(int argc, char* argv[])
     StaticsDialog = new TStaticsDialog(mainForm.get());
     OptionsDialog = new TOptionsDialog(mainForm.get());
 
-    // The first series starts when the window first becomes active. Ask for the focus
-    // too: without a window manager nobody else would give it.
+    // The first series starts when the window first becomes active, or shortly after it is
+    // shown when no activation comes. Ask for the focus too: without a window manager
+    // nobody else would give it.
     mainForm->show();
     mainForm->activateWindow();
     const int result = TBrindletopApplication::exec();

@@ -1,5 +1,6 @@
-// The main window's shell: its menu and the six commands, the first activation that starts
-// the first series, placing the window, and closing it.
+// The main window's shell: its menu and the six commands, the start of the first series
+// (at the first activation, or shortly after the window is shown), placing the window, and
+// closing it.
 
 #include "app/Main.h"
 
@@ -16,10 +17,16 @@
 #include <QMenuBar>
 #include <QPalette>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
 constexpr int MenuBarHeight = 25;
+
+// How long a window that was shown waits for its first activation before it starts the
+// first series anyway. Focus-stealing prevention, a click elsewhere during start-up, or a
+// compositor without an input seat can leave a new window inactive for good.
+constexpr int FirstSeriesWaitMs = 500;
 
 QFont MenuFont()
 {
@@ -156,24 +163,34 @@ void TMainForm::HelpAboutActionExecute()
 bool TMainForm::event(QEvent* e)
 {
     const bool handled = QMainWindow::event(e);
+    // The first series starts once, whichever comes first: the first activation or the
+    // wait after the window was shown. Coming back from a dialog, a message box, the help
+    // viewer or another program is no new start.
+    const auto startFirstSeries = [this] {
+        if (FActivated)
+            return;
+        FActivated = true;
+        // By now the window manager has framed the window: centre its outer frame.
+        if (frameGeometry().size() != size())
+            CentreOnScreen(*this);
+        // Deal once the event at hand has been handled in full: the deal waits for its
+        // card moves in an event loop, which must not run inside the activation.
+        QMetaObject::invokeMethod(
+            this, [this] { FormActivate(); }, Qt::QueuedConnection);
+    };
     switch (e->type()) {
     case QEvent::Show:
-        if (!FActivated)
+        if (!FActivated) {
             CentreOnScreen(*this);
+            // Hidden again meanwhile: the next showing waits afresh.
+            QTimer::singleShot(FirstSeriesWaitMs, this, [this, startFirstSeries] {
+                if (isVisible())
+                    startFirstSeries();
+            });
+        }
         break;
     case QEvent::WindowActivate:
-        // Only the very first activation starts a series. Coming back from a dialog, a
-        // message box, the help viewer or another program is no new start.
-        if (!FActivated) {
-            FActivated = true;
-            // By now the window manager has framed the window: centre its outer frame.
-            if (frameGeometry().size() != size())
-                CentreOnScreen(*this);
-            // Deal once the activation has been handled in full: the deal waits for its
-            // card moves in an event loop, which must not run inside the activation.
-            QMetaObject::invokeMethod(
-                this, [this] { FormActivate(); }, Qt::QueuedConnection);
-        }
+        startFirstSeries();
         break;
     default:
         break;
@@ -183,7 +200,7 @@ bool TMainForm::event(QEvent* e)
 
 void TMainForm::FormActivate()
 {
-    // Closed before the activation came through: nothing to start.
+    // Closed (or hidden) before the start came through: nothing to start.
     if (FClosing || !isVisible())
         return;
     // Show the empty table before the first card leaves the pack.

@@ -53,6 +53,70 @@ TEST_F(ShellTest, OnlyTheFirstActivationStartsASeries)
     EXPECT_TRUE(F().*A::FActivated);
 }
 
+// The first series without user action: at the first activation, or shortly after the
+// window is shown when no activation comes (focus-stealing prevention, a compositor without
+// an input seat). Either way it starts once, and never for a window closed before.
+struct TFirstSeriesCase
+{
+    const char* Name;
+    bool Activation;     // the window system activates the window when it is shown
+    bool LateActivation; // the activation comes after the series has started
+    bool CloseAtOnce;    // the window is closed before anything started
+    int Deals;
+};
+
+class FirstSeriesTest : public ShellTest, public ::testing::WithParamInterface<TFirstSeriesCase>
+{
+};
+
+namespace {
+
+// Swallows the window's activation events, as if the window system never activated it.
+class TNoActivation : public QObject
+{
+protected:
+    bool eventFilter(QObject*, QEvent* Event) override
+    {
+        return Event->type() == QEvent::WindowActivate;
+    }
+};
+
+} // namespace
+
+TEST_P(FirstSeriesTest, StartsOnceWithOrWithoutActivation)
+{
+    const TFirstSeriesCase& c = GetParam();
+    TNoActivation noActivation;
+    if (!c.Activation)
+        F().installEventFilter(&noActivation);
+
+    F().show();
+    if (c.CloseAtOnce)
+        F().close();
+    if (c.Deals > 0) {
+        ASSERT_TRUE(WaitFor([this] { return Shuffles == 1 && Idle(); }));
+    }
+    // Well past the wait for an activation: nothing else starts.
+    QTest::qWait(1500);
+    if (c.LateActivation) {
+        F().removeEventFilter(&noActivation);
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&F(), &activate);
+        QTest::qWait(100);
+    }
+
+    EXPECT_EQ(Shuffles, c.Deals);
+    EXPECT_EQ(F().*A::FGameno, c.Deals);
+}
+
+INSTANTIATE_TEST_SUITE_P(Start, FirstSeriesTest,
+                         ::testing::Values(TFirstSeriesCase{"Activated", true, false, false, 1},
+                                           TFirstSeriesCase{"NeverActivated", false, false, false,
+                                                            1},
+                                           TFirstSeriesCase{"ActivatedLate", false, true, false, 1},
+                                           TFirstSeriesCase{"ClosedAtOnce", false, false, true, 0}),
+                         [](const auto& Info) { return std::string(Info.param.Name); });
+
 struct TShortcutCase
 {
     const char* Name;
