@@ -6,6 +6,7 @@
 #include "dialogs/Options.h"
 #include "dialogs/Statics.h"
 #include "game/MainCaptions.h"
+#include "platform/WindowSystem.h"
 
 #include <QCursor>
 #include <QLabel>
@@ -124,7 +125,7 @@ void TMainForm::InitPeriod()
 
 void TMainForm::DealCards(TTurn Turn)
 {
-    FGameTableImage->setCursor(Qt::WaitCursor);
+    FGameTableImage->setCursor(DealCursor());
     struct TRestoreCursor
     {
         QWidget* Widget;
