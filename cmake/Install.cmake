@@ -91,6 +91,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The window and the dialogs fall back to Liberation Sans where Tahoma is missing.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS fonts-liberation)
+# Qt's Wayland plugin lets the game run as a native client of a Wayland desktop; without
+# it the game runs through XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebGames.cmake)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "card game of periods, goals and a ticking clock")
