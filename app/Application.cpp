@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include "platform/WindowSystem.h"
+
 #include <QMessageBox>
 
 #include <exception>
@@ -29,7 +31,7 @@ void ShowUnhandledError(const QString& Text)
     if (!parent)
         parent = QApplication::activeWindow();
     QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), Text,
-                    QMessageBox::Ok, parent);
+                    QMessageBox::Ok, parent, DialogFrameFlags());
     // The text may come from anywhere (a path, a system message): show it as it is.
     box.setTextFormat(Qt::PlainText);
     box.exec();

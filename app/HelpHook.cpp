@@ -1,7 +1,9 @@
 #include "app/HelpHook.h"
 
 #include "app/HtmlHelpApi.h"
+#include "platform/WindowSystem.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -134,7 +136,7 @@ void THookHelpSystem::ShowContext(int32_t Id)
     if (!HtmlHelpLoaded()) {
         QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(),
                         QStringLiteral("MS Html Help is not installed on this PC."),
-                        QMessageBox::Ok);
+                        QMessageBox::Ok, QApplication::activeWindow(), DialogFrameFlags());
         box.exec();
         return;
     }

@@ -2,7 +2,9 @@
 
 #include "app/HelpHook.h"
 #include "app/HtmlHelpApi.h"
+#include "platform/WindowSystem.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
@@ -55,6 +57,7 @@ void TCustomHelpSystem::ShowHelpUnavailable()
 {
     HelpTrace(QStringLiteral("Help requested while help is not available"));
     QMessageBox box(QMessageBox::Information, QGuiApplication::applicationDisplayName(),
-                    QStringLiteral("Help is not available."), QMessageBox::Ok);
+                    QStringLiteral("Help is not available."), QMessageBox::Ok,
+                    QApplication::activeWindow(), DialogFrameFlags());
     box.exec();
 }

@@ -9,6 +9,7 @@
 #include "assets/pictures/GameImages.h"
 #include "dialogs/Options.h"
 #include "dialogs/Statics.h"
+#include "platform/WindowSystem.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -58,6 +59,9 @@ void SetMenuColours(QWidget& Widget)
 // manager has framed the window its frame is not known yet, and the client area stands in.
 void CentreOnScreen(QWidget& Window)
 {
+    // Where the compositor places every window (Wayland), a position asked for is ignored.
+    if (!CanPlaceWindows())
+        return;
     const QScreen* screen = Window.screen();
     if (!screen)
         return;

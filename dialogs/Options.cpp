@@ -13,6 +13,7 @@
 #include "ini/IniDocument.h"
 #include "platform/ErrorMessage.h"
 #include "platform/RadioGroup.h"
+#include "platform/WindowSystem.h"
 
 TOptionsDialog* OptionsDialog = nullptr;
 
@@ -73,8 +74,7 @@ QString ReasonOf(const std::exception& Error, const QString& Path)
 } // namespace
 
 TOptionsDialog::TOptionsDialog(QWidget* Parent, const QString& SettingsPath)
-    : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QDialog(Parent, DialogFrameFlags() | Qt::MSWindowsFixedSizeDialogHint),
       FSettingsPath(SettingsPath)
 {
     setWindowTitle(QStringLiteral("Options"));

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "dialogs/DialogFont.h"
+#include "platform/WindowSystem.h"
 
 TStaticsDialog* StaticsDialog = nullptr;
 
@@ -54,9 +55,7 @@ QString GoalListHint(const QString& Goals)
            QStringLiteral("</p>");
 }
 
-TStaticsDialog::TStaticsDialog(QWidget* Parent)
-    : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint)
+TStaticsDialog::TStaticsDialog(QWidget* Parent) : QDialog(Parent, DialogFrameFlags())
 {
     setWindowTitle(QStringLiteral("Score"));
     setFont(DialogFont());

@@ -1,5 +1,7 @@
 #include "game/Lib.h"
 
+#include "platform/WindowSystem.h"
+
 #include <QGuiApplication>
 #include <QRandomGenerator>
 #include <QScreen>
@@ -163,7 +165,8 @@ class TPlacedMessageBox : public QMessageBox
 public:
     TPlacedMessageBox(QMessageBox::Icon icon, const QString& text,
                       QMessageBox::StandardButtons buttons, QWidget* parent, int x, int y)
-        : QMessageBox(icon, CaptionFor(icon), text, buttons, parent), FX(x), FY(y)
+        : QMessageBox(icon, CaptionFor(icon), text, buttons, parent, DialogFrameFlags()), FX(x),
+          FY(y)
     {
     }
 
@@ -171,7 +174,8 @@ protected:
     void showEvent(QShowEvent* event) override
     {
         QMessageBox::showEvent(event); // final size, then the toolkit's default position
-        if (event->spontaneous())
+        // Where the compositor places every window, it centres the box over its parent.
+        if (event->spontaneous() || !CanPlaceWindows())
             return;
         const QSize size = frameGeometry().size();
         QPoint topLeft = frameGeometry().topLeft();

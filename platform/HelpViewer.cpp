@@ -1,4 +1,5 @@
 #include "platform/HelpViewer.h"
+#include "platform/WindowSystem.h"
 
 #include <QAction>
 #include <QApplication>
@@ -82,6 +83,10 @@ void PlaceViewer(QWidget* Viewer, const QWidget* Beside)
         return;
     const QRect area = screen->availableGeometry();
     Viewer->resize(Viewer->size().boundedTo(area.size()));
+    // Where the compositor places every window (Wayland), neither window's position is
+    // known nor can be set.
+    if (!CanPlaceWindows())
+        return;
     constexpr int Gap = 8;
     constexpr int NarrowestBeside = 640;
     if (Beside) {

@@ -42,12 +42,9 @@ bool CanPlaceWindows(const QString& Platform)
     return !IsWayland(Platform);
 }
 
-Qt::WindowFlags DialogFrameFlags(bool CloseBox)
+Qt::WindowFlags DialogFrameFlags()
 {
-    Qt::WindowFlags flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
-    if (CloseBox)
-        flags |= Qt::WindowCloseButtonHint;
-    return flags;
+    return Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
 }
 
 QCursor DealCursor(const QString& Platform)

@@ -11,10 +11,9 @@
 // transient child of the main window, which the compositor may centre over it.
 bool CanPlaceWindows(const QString& Platform = QGuiApplication::platformName());
 
-// The frame of the program's dialogs: a title and a close box, no minimise or maximise
-// box (a dialog is modal and of fixed size). CloseBox false leaves the close box out too,
-// for a question that must be answered with one of its buttons.
-Qt::WindowFlags DialogFrameFlags(bool CloseBox = true);
+// The frame of the program's dialogs and message boxes: a title and a close box, no
+// minimise or maximise box (they are modal and of fixed size, so those could do nothing).
+Qt::WindowFlags DialogFrameFlags();
 
 // The cursor over the table while cards are dealt: "wait, cards are being dealt".
 QCursor DealCursor(const QString& Platform = QGuiApplication::platformName());

@@ -4,10 +4,12 @@
 #include "ShellFixture.h"
 
 #include "app/Application.h"
+#include "platform/ErrorMessage.h"
 
 #include <QFrame>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QWindow>
 
 #include <stdexcept>
 
@@ -116,6 +118,59 @@ INSTANTIATE_TEST_SUITE_P(Start, FirstSeriesTest,
                                            TFirstSeriesCase{"ActivatedLate", false, true, false, 1},
                                            TFirstSeriesCase{"ClosedAtOnce", false, false, true, 0}),
                          [](const auto& Info) { return std::string(Info.param.Name); });
+
+// Every dialog and message box is a transient child of the main window (compositors that
+// place windows themselves centre it over its parent) and offers no minimise or maximise
+// box, which could do nothing for it. Its close box answers it.
+struct TDialogCase
+{
+    const char* Name;
+    std::function<void(TMainForm&)> Open;
+};
+
+class DialogFrameTest : public ShellTest, public ::testing::WithParamInterface<TDialogCase>
+{
+};
+
+TEST_P(DialogFrameTest, ChildOfTheMainWindowWithTitleAndCloseBoxOnly)
+{
+    F().*A::FActivated = true; // no series: the dialogs alone
+    F().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&F()));
+
+    const QWindow* transientParent = nullptr;
+    Qt::WindowFlags flags;
+    ModalAnswerer answer([&](QWidget* Modal) {
+        transientParent = Modal->windowHandle()->transientParent();
+        flags = Modal->windowFlags();
+        Modal->close();
+    });
+    GetParam().Open(F());
+    ASSERT_EQ(answer.Count(), 1);
+
+    EXPECT_EQ(transientParent, F().windowHandle());
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Dialogs, DialogFrameTest,
+    ::testing::Values(
+        TDialogCase{"Options", [](TMainForm& F) { F.FileOptionsAction->trigger(); }},
+        TDialogCase{"Score", [](TMainForm& F) { F.FileScoreAction->trigger(); }},
+        TDialogCase{"HelpUnavailable", [](TMainForm& F) { F.HelpIndexAction->trigger(); }},
+        TDialogCase{"Error",
+                    [](TMainForm& F) { ShowErrorMessage(&F, QStringLiteral("Disk full")); }},
+        TDialogCase{"PlayAgain",
+                    [](TMainForm& F) {
+                        // Closed, the question is answered No.
+                        EXPECT_EQ(
+                            QuestionAt(QStringLiteral("Do you want to play again?"), -1, -1, &F),
+                            mrNo);
+                    }}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
 
 struct TShortcutCase
 {
