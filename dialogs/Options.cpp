@@ -222,6 +222,8 @@ void TOptionsDialog::SaveSettings()
         ini.WriteInteger(Settings::Section, Settings::KeySkillLevel, int(SkillLevel()));
         ini.WriteInteger(Settings::Section, Settings::KeyBestOf, int(GamesBestOf()));
         ini.WriteInteger(Settings::Section, Settings::KeyAnimSpeed, int(AnimSpeed()));
+        if (ini.HasChanged())
+            MakeSettingsFolder(FSettingsPath);
         // Released documents do not report a failed write: write explicitly first.
         ini.UpdateFile();
     } catch (const std::exception& error) {
