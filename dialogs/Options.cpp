@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QValidator>
 
 #include <exception>
@@ -130,6 +131,7 @@ TOptionsDialog::TOptionsDialog(QWidget* Parent, const QString& SettingsPath)
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate();
+    FOpened = Shown();
 }
 
 TOptionsDialog::~TOptionsDialog()
@@ -201,16 +203,47 @@ void TOptionsDialog::LoadSettings()
         return;
     }
 
-    // The typing limit must not judge a stored name, which is kept whatever its length.
+    Show({name, StoredIndexOr(dealer, Settings::DefaultDealer),
+          StoredIndexOr(skillLevel, Settings::DefaultSkillLevel),
+          StoredIndexOr(bestOf, Settings::DefaultBestOf),
+          StoredIndexOr(animSpeed, Settings::DefaultAnimSpeed)});
+}
+
+TOptionsDialog::TShown TOptionsDialog::Shown() const
+{
+    return {EdPlayerName->text(), RGDealer->ItemIndex(), RGSkillLevel->ItemIndex(),
+            RGGamesBestOf->ItemIndex(), RGAnimSpeed->ItemIndex()};
+}
+
+void TOptionsDialog::Show(const TShown& Values)
+{
+    SetNameText(Values.Name);
+    RGDealer->SetItemIndex(Values.Dealer);
+    RGSkillLevel->SetItemIndex(Values.SkillLevel);
+    RGGamesBestOf->SetItemIndex(Values.BestOf);
+    RGAnimSpeed->SetItemIndex(Values.AnimSpeed);
+}
+
+void TOptionsDialog::SetNameText(const QString& Name)
+{
     const QValidator* limit = EdPlayerName->validator();
     EdPlayerName->setValidator(nullptr);
-    EdPlayerName->setText(name);
+    EdPlayerName->setText(Name);
     EdPlayerName->setValidator(limit);
+}
 
-    RGDealer->SetItemIndex(StoredIndexOr(dealer, Settings::DefaultDealer));
-    RGSkillLevel->SetItemIndex(StoredIndexOr(skillLevel, Settings::DefaultSkillLevel));
-    RGGamesBestOf->SetItemIndex(StoredIndexOr(bestOf, Settings::DefaultBestOf));
-    RGAnimSpeed->SetItemIndex(StoredIndexOr(animSpeed, Settings::DefaultAnimSpeed));
+void TOptionsDialog::showEvent(QShowEvent* Event)
+{
+    // Only the dialog's own opening counts, not the window system showing it again.
+    if (!Event->spontaneous())
+        FOpened = Shown();
+    QDialog::showEvent(Event);
+}
+
+void TOptionsDialog::reject()
+{
+    Show(FOpened);
+    QDialog::reject();
 }
 
 void TOptionsDialog::SaveSettings()

@@ -1,6 +1,7 @@
 // The options dialog as a window: its controls, their order, the keyboard, and the five
 // properties the game reads from it.
 #include <QApplication>
+#include <QFile>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -229,19 +230,84 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"Escape", Qt::Key_Escape, Qt::NoModifier, QDialog::Rejected}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-// What was changed before Cancel stays selected and is what the game reads from then on.
-TEST_F(OptionsDialogTest, CancelKeepsWhatWasChanged)
+struct DismissCase
 {
-    ModalAnswerer answer([&](QWidget*) {
-        Probe::SkillLevel(Dialog)->Button(1)->click();
-        Probe::Name(Dialog)->setText(QStringLiteral("Kim"));
-        Probe::Cancel(Dialog)->click();
-    });
-    EXPECT_EQ(Dialog.exec(), QDialog::Rejected);
-    EXPECT_EQ(Dialog.SkillLevel(), slPro);
-    EXPECT_EQ(Dialog.PlayerName(), QStringLiteral("Kim"));
-    EXPECT_EQ(Probe::SkillLevel(Dialog)->ItemIndex(), 1);
+    const char* Name;
+    std::function<void(QDialog&)> Dismiss;
+};
+
+void PrintTo(const DismissCase& Case, std::ostream* Out)
+{
+    *Out << Case.Name;
 }
+
+class OptionsDismissed : public ::testing::TestWithParam<DismissCase>
+{
+};
+
+// Cancel takes back every edit of this opening, and only of this one: what an earlier OK
+// confirmed stays.
+TEST_P(OptionsDismissed, RestoresWhatTheControlsShowedWhenTheDialogOpened)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("brindletop.ini"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Options]\r\nPlayerName=Maximilianus\r\nDealer=1\r\nSkillLevel=2\r\n"
+               "BestOf=3\r\nAnimSpeed=0\r\n");
+    file.close();
+    TOptionsDialog dialog(nullptr, path);
+
+    auto editAll = [&] {
+        Probe::Name(dialog)->setText(QStringLiteral("Kim"));
+        Probe::Dealer(dialog)->Button(0)->click();
+        Probe::SkillLevel(dialog)->Button(0)->click();
+        Probe::GamesBestOf(dialog)->Button(1)->click();
+        Probe::AnimSpeed(dialog)->Button(2)->click();
+    };
+    {
+        ModalAnswerer answer([&](QWidget*) {
+            editAll();
+            GetParam().Dismiss(dialog);
+        });
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    }
+    // The stored name is longer than typing allows, and still comes back whole.
+    EXPECT_EQ(dialog.PlayerName(), QStringLiteral("Maximilianus"));
+    EXPECT_EQ(dialog.Dealer(), alPlayer);
+    EXPECT_EQ(dialog.SkillLevel(), slAllStar);
+    EXPECT_EQ(dialog.GamesBestOf(), boSeven);
+    EXPECT_EQ(dialog.AnimSpeed(), asFast);
+
+    {
+        ModalAnswerer answer([&](QWidget*) {
+            Probe::SkillLevel(dialog)->Button(1)->click();
+            Probe::Ok(dialog)->click();
+        });
+        EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    }
+    {
+        ModalAnswerer answer([&](QWidget*) {
+            editAll();
+            GetParam().Dismiss(dialog);
+        });
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    }
+    EXPECT_EQ(dialog.PlayerName(), QStringLiteral("Maximilianus"));
+    EXPECT_EQ(dialog.Dealer(), alPlayer);
+    EXPECT_EQ(dialog.SkillLevel(), slPro);
+    EXPECT_EQ(dialog.GamesBestOf(), boSeven);
+    EXPECT_EQ(dialog.AnimSpeed(), asFast);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, OptionsDismissed,
+    ::testing::Values(
+        DismissCase{"CancelButton",
+                    [](QDialog& d) { Probe::Cancel(static_cast<TOptionsDialog&>(d))->click(); }},
+        DismissCase{"CloseBox", [](QDialog& d) { d.close(); }},
+        DismissCase{"Escape", [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 // --- the radio group on its own ---
 
