@@ -1,6 +1,7 @@
 // The options dialog as a window: its controls, their order, the keyboard, and the five
 // properties the game reads from it.
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -145,6 +146,62 @@ TEST_F(OptionsDialogTest, TypingStopsAtTenCharacters)
     QTest::keyClicks(name, QStringLiteral("XY"));
     EXPECT_EQ(name->text(), QStringLiteral("AlexandriX"));
 }
+
+struct PasteCase
+{
+    const char* Name;
+    QString Before;
+    int SelectFrom, SelectLength; // the selection the paste replaces (length 0: the cursor)
+    QString Pasted;
+    QString After;
+    int Cursor;
+};
+
+void PrintTo(const PasteCase& Case, std::ostream* Out)
+{
+    *Out << Case.Name;
+}
+
+class OptionsPaste : public ::testing::TestWithParam<PasteCase>
+{
+};
+
+// A paste is cut to what fits, as typing is; only a paste of which nothing fits changes
+// nothing.
+TEST_P(OptionsPaste, KeepsAsMuchOfThePastedTextAsFits)
+{
+    const PasteCase& c = GetParam();
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("brindletop.ini")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Options]\r\nPlayerName=" + c.Before.toUtf8() + "\r\n");
+    file.close();
+    TOptionsDialog dialog(nullptr, file.fileName());
+    QLineEdit* name = Probe::Name(dialog);
+    ASSERT_EQ(name->text(), c.Before);
+    name->setSelection(c.SelectFrom, c.SelectLength);
+    QApplication::clipboard()->setText(c.Pasted);
+    name->paste();
+    EXPECT_EQ(name->text(), c.After);
+    EXPECT_EQ(name->cursorPosition(), c.Cursor);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OptionsPaste,
+    ::testing::Values(PasteCase{"IntoAnEmptyField", "", 0, 0, "Alexandrina Bee", "Alexandrin", 10},
+                      PasteCase{"AtTheEnd", "Al", 2, 0, "exandrina Bee", "Alexandrin", 10},
+                      PasteCase{"BeforeTheText", "Bee", 0, 0, "Alexandrina ", "AlexandBee", 7},
+                      PasteCase{"OverTheWholeText", "Alexandrin", 0, 10, "Maximilianus",
+                                "Maximilian", 10},
+                      PasteCase{"IntoAFullField", "Alexandrin", 10, 0, "Z", "Alexandrin", 10},
+                      PasteCase{"ThatFits", "Al", 2, 0, "ex", "Alex", 4},
+                      // A longer stored name may keep its length, never grow.
+                      PasteCase{"OverPartOfALongerStoredName", "Maximilianus", 10, 2,
+                                "ian the Great", "Maximiliania", 12},
+                      // A character of two UTF-16 units is never split.
+                      PasteCase{"HalfACharacterDoesNotFit", "Alexandri", 9, 0,
+                                QString::fromUtf8("\xf0\x9f\x98\x80"), "Alexandri", 9}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(OptionsDialogLongName, AStoredLongerNameIsKeptButCannotGrow)
 {
