@@ -16,6 +16,8 @@ TStaticsDialog* StaticsDialog = nullptr;
 namespace {
 
 const QString Placeholder = QStringLiteral("x-x");
+// The caption of a series in progress, before a period of it has ended.
+const QString ScoreCaption = QStringLiteral("Score");
 
 // The goal list ends every line with a line break; the sheet keeps the lines only.
 QString WithoutTrailingBlanks(const QString& Text)
@@ -58,7 +60,7 @@ TStaticsDialog::TStaticsDialog(QWidget* Parent)
     : QDialog(Parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint)
 {
-    setWindowTitle(QStringLiteral("Score"));
+    setWindowTitle(ScoreCaption);
     setFont(DialogFont());
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->resize(75, 25);
@@ -83,6 +85,8 @@ void TStaticsDialog::NewGame(TDealer Dealer, TGamesBestOf GamesBestOf, const QSt
     FDealer = Dealer;
     FDPDealer = Dealer;
     FGamesBestOf = GamesBestOf;
+    // The verdict of the last series is no caption for an empty sheet.
+    setWindowTitle(ScoreCaption);
     ClearPeriodResults();
     SetGamesDrawed();
 }

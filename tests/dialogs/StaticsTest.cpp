@@ -220,27 +220,38 @@ TEST(StaticsReferee, NewSheetShowsPlaceholdersUnderTheScoreCaption)
     EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Score"));
 }
 
-TEST(StaticsReferee, WinnersCaptionOutlastsShowScoreAndNewGame)
+// The verdict of a series stays on its sheet until the next series starts; the empty
+// sheet of that one reads as a series in progress.
+TEST(StaticsReferee, VerdictsLastUntilTheNextSeries)
 {
-    QuietSheet sheet;
-    sheet.NewGame(alComputer, boOne, QStringLiteral("Ann"));
-    for (const Period& period : Game(0, 1, "1-0", spendofgame, "", 1, 1)) {
-        sheet.Initialize(period.AI, period.Player);
-        sheet.SetPeriod(period.Result, period.Goals);
-    }
-    const QString winner = QStringLiteral("Play-off winner is Ann!");
-    EXPECT_EQ(sheet.windowTitle(), winner);
-    sheet.ShowScore();
-    EXPECT_EQ(sheet.ShownCaptions.last(), winner);
+    const struct
+    {
+        const char* Name;
+        TGamesBestOf BestOf;
+        QString Verdict;
+    } cases[] = {{"SeriesWon", boOne, QStringLiteral("Play-off winner is Ann!")},
+                 {"GameEnded", boThree, QStringLiteral("End of first game.")}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QuietSheet sheet;
+        sheet.NewGame(alComputer, c.BestOf, QStringLiteral("Ann"));
+        for (const Period& period : Game(0, 1, "1-0", spendofgame, "", 1, 1)) {
+            sheet.Initialize(period.AI, period.Player);
+            sheet.SetPeriod(period.Result, period.Goals);
+        }
+        EXPECT_EQ(sheet.windowTitle(), c.Verdict);
+        sheet.ShowScore();
+        EXPECT_EQ(sheet.ShownCaptions.last(), c.Verdict);
 
-    // A new series clears the record but not the caption; its first period does.
-    sheet.NewGame(alPlayer, boThree, QStringLiteral("Ann"));
-    EXPECT_EQ(sheet.windowTitle(), winner);
-    EXPECT_EQ(Probe::Cell(sheet, 1, 7), XX);
-    EXPECT_EQ(Probe::Rows(sheet), 2);
-    sheet.Initialize(0, 0);
-    EXPECT_EQ(sheet.SetPeriod("0-0", ""), spnewperiod);
-    EXPECT_EQ(sheet.windowTitle(), First);
+        sheet.NewGame(alPlayer, boThree, QStringLiteral("Ann"));
+        EXPECT_EQ(Probe::Cell(sheet, 1, 7), XX);
+        EXPECT_EQ(Probe::Rows(sheet), 2);
+        sheet.ShowScore();
+        EXPECT_EQ(sheet.ShownCaptions.last(), QStringLiteral("Score"));
+        sheet.Initialize(0, 0);
+        EXPECT_EQ(sheet.SetPeriod("0-0", ""), spnewperiod);
+        EXPECT_EQ(sheet.windowTitle(), First);
+    }
 }
 
 // Calls the engine never makes must still stay inside the record of seven games.
