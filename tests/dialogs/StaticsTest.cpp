@@ -1,7 +1,11 @@
 // The score sheet: its referee (periods, games, series, captions, the record) and the
 // layout of the sheet it shows.
+#include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -288,6 +292,23 @@ QList<QLabel*> SheetLabels(const TStaticsDialog& Sheet)
     return Sheet.findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
 }
 
+// Restores the title bar font a test changes.
+class TitleFont
+{
+public:
+    explicit TitleFont(int PixelSize)
+    {
+        QFont font = FSaved;
+        font.setPixelSize(PixelSize);
+        font.setBold(true);
+        QApplication::setFont(font, "QMdiSubWindowTitleBar");
+    }
+    ~TitleFont() { QApplication::setFont(FSaved, "QMdiSubWindowTitleBar"); }
+
+private:
+    QFont FSaved = QApplication::font("QMdiSubWindowTitleBar");
+};
+
 class StaticsLayout : public ::testing::Test
 {
 protected:
@@ -337,6 +358,9 @@ TEST_F(StaticsLayout, RowsAlternateWithTheDealersAndHoldTheRecord)
 
 TEST_F(StaticsLayout, SizeFollowsTheWidestRowAndCentresTheButton)
 {
+    // A title bar font so small that the rows decide the width.
+    TitleFont font(1);
+    Sheet.ShowScore();
     const QList<QLabel*> labels = SheetLabels(Sheet);
     ASSERT_EQ(labels.size(), 22);
     const int widest = std::max(RightEdge(labels[10]), RightEdge(labels[21]));
@@ -358,6 +382,62 @@ TEST_F(StaticsLayout, SizeFollowsTheWidestRowAndCentresTheButton)
     ASSERT_EQ(again.size(), 22);
     EXPECT_EQ(again[10]->text(), "12-1");
     EXPECT_EQ(Sheet.width(), std::max(RightEdge(again[10]), RightEdge(again[21])) + 20);
+}
+
+// Whether the style's title bar, as wide as the sheet, has room for the whole title.
+bool TitleFits(const TStaticsDialog& Sheet)
+{
+    QStyleOptionTitleBar bar;
+    bar.initFrom(&Sheet);
+    bar.titleBarFlags = Sheet.windowFlags();
+    bar.text = Sheet.windowTitle();
+    bar.rect = QRect(0, 0, Sheet.width(),
+                     Sheet.style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, &Sheet));
+    const QRect label =
+        Sheet.style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarLabel, &Sheet);
+    return QFontMetrics(QApplication::font("QMdiSubWindowTitleBar"))
+               .horizontalAdvance(Sheet.windowTitle()) <= label.width();
+}
+
+// The title names the winner: the sheet widens as far as the title needs in the title
+// bar's font, and otherwise keeps the width of its widest row.
+TEST(StaticsSheet, TheWholeTitleFitsTheSheet)
+{
+    const struct
+    {
+        const char* Name;
+        int FontPixels;
+        int32_t AI, Player;
+        QString Title;
+        bool Widened;
+    } cases[] = {
+        {"ComputerWinsUnderALargeFont", 24, 1, 0, "Play-off winner is Computer!", true},
+        {"PlayerWinsUnderALargeFont", 24, 0, 1, "Play-off winner is Ann!", true},
+        {"IntermissionUnderALargeFont", 30, 0, 0, "First intermission", true},
+        {"ComputerWinsUnderATinyFont", 1, 1, 0, "Play-off winner is Computer!", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TitleFont font(c.FontPixels);
+        QuietSheet sheet;
+        // A name long enough that the row is wider than the buttons' room alone.
+        sheet.NewGame(alComputer, boOne, c.Widened ? "Ann" : "Maximilianus");
+        sheet.Initialize(0, 0);
+        sheet.SetPeriod("0-0", "");
+        if (c.AI != c.Player) {
+            sheet.SetPeriod("0-0", "");
+            sheet.Initialize(c.AI, c.Player);
+            sheet.SetPeriod("x", "");
+        }
+        EXPECT_EQ(sheet.windowTitle(), c.Title);
+        EXPECT_TRUE(TitleFits(sheet)) << sheet.width();
+        const QList<QLabel*> labels = SheetLabels(sheet);
+        ASSERT_EQ(labels.size(), 11);
+        const int rowWidth = RightEdge(labels.last()) + 20;
+        EXPECT_EQ(sheet.width() > rowWidth, c.Widened) << sheet.width() << " " << rowWidth;
+        // The button stays in the middle of the sheet.
+        EXPECT_EQ(Probe::OKButton(sheet)->x(), HalfToEven(sheet.width()) - HalfToEven(75));
+    }
 }
 
 TEST(StaticsSheet, NamesAndGoalsAreShownAsTextNeverAsMarkup)
