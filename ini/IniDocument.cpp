@@ -20,15 +20,105 @@ namespace {
 
 constexpr char16_t CtrlZ = 26;
 
-// The file's encoding both ways. A byte-order mark is text like any other.
-QStringDecoder MakeDecoder()
+// The file's text is UTF-8, the encoding of every locale Qt 6 reads on this system. A
+// byte that is no part of valid UTF-8 (a line written under another encoding, a sequence
+// cut short at the end) becomes the lone low surrogate U+DC00 + byte, which no valid text
+// holds and which the writer turns back into that byte: every file comes back byte for
+// byte, and its valid text still reads as the characters it encodes. Both directions work
+// on a whole text at a time and keep no state between calls. A byte-order mark is text
+// like any other.
+constexpr char16_t EscapedByteBase = 0xDC00;
+
+bool IsEscapedByte(char16_t c)
 {
-    return QStringDecoder(QStringConverter::System, QStringConverter::Flag::ConvertInitialBom);
+    return c >= EscapedByteBase + 0x80 && c <= EscapedByteBase + 0xFF;
 }
 
-QStringEncoder MakeEncoder()
+// The length of the valid UTF-8 sequence at the start of s (size bytes), or 0.
+qsizetype Utf8SequenceLength(const uchar* s, qsizetype size)
 {
-    return QStringEncoder(QStringConverter::System);
+    const uchar b = s[0];
+    if (b < 0x80)
+        return 1;
+    qsizetype length = 0;
+    uchar low = 0x80, high = 0xBF; // the range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        if (b == 0xE0)
+            low = 0xA0; // no overlong forms
+        else if (b == 0xED)
+            high = 0x9F; // no surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        if (b == 0xF0)
+            low = 0x90;
+        else if (b == 0xF4)
+            high = 0x8F; // nothing past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (size < length || s[1] < low || s[1] > high)
+        return 0;
+    for (qsizetype i = 2; i < length; ++i)
+        if (s[i] < 0x80 || s[i] > 0xBF)
+            return 0;
+    return length;
+}
+
+QString DecodeText(QByteArrayView bytes)
+{
+    const auto* s = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype size = bytes.size();
+    // Every run handed to it is whole, valid UTF-8; a byte-order mark stays text.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                    QStringConverter::Flag::Stateless);
+    QString text;
+    text.reserve(size);
+    qsizetype run = 0; // where the current run of valid text began
+    qsizetype i = 0;
+    while (i < size) {
+        if (s[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        if (const qsizetype length = Utf8SequenceLength(s + i, size - i)) {
+            i += length;
+            continue;
+        }
+        text += utf8.decode(bytes.sliced(run, i - run));
+        text += QChar(char16_t(EscapedByteBase + s[i]));
+        run = ++i;
+    }
+    text += utf8.decode(bytes.sliced(run, size - run));
+    return text;
+}
+
+void AppendEncoded(QByteArray& bytes, QStringView text)
+{
+    const qsizetype size = text.size();
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
+            ++i; // a character of two units, never an escaped byte
+            continue;
+        }
+        if (!IsEscapedByte(c))
+            continue;
+        bytes += text.sliced(run, i - run).toUtf8();
+        bytes += char(c - EscapedByteBase);
+        run = i + 1;
+    }
+    bytes += text.sliced(run).toUtf8();
+}
+
+QByteArray EncodeText(QStringView text)
+{
+    QByteArray bytes;
+    AppendEncoded(bytes, text);
+    return bytes;
 }
 
 QString SystemReason(int errorNumber)
@@ -481,7 +571,6 @@ void TIniDocument::SetFileName(const QString& Value)
     FlushFile();
     FSectionList->Clear();
     FFileName = Value;
-    FLatin1Text = false;
     if (!FFileName.isEmpty())
         AppendFromFile(FFileName);
     FHasChanged = false;
@@ -570,15 +659,7 @@ void TIniDocument::AppendFromFile(const QString& aName)
     const int readError = ReadAll(fd, FTextBufferSize, data);
     file.Close();
 
-    QStringDecoder decoder = MakeDecoder();
-    QString text = decoder.decode(data);
-    if (decoder.hasError()) {
-        // Bytes the locale's encoding cannot read (a file written under another locale)
-        // would come back as replacement characters on the next write and be lost. Keep
-        // such a file byte for byte: read it, and write it back, as Latin-1.
-        text = QString::fromLatin1(data);
-        FLatin1Text = true;
-    }
+    QString text = DecodeText(data);
     data = QByteArray();
 
     // A line ends at LF; every CR is dropped, the one of CR LF and a lone one alike.
@@ -748,7 +829,6 @@ void TIniDocument::WriteToFile()
             RaiseWriteError(FFileName, errno);
     }
 
-    QStringEncoder encoder = FLatin1Text ? QStringEncoder(QStringConverter::Latin1) : MakeEncoder();
     QByteArray buffer;
     buffer.reserve(FTextBufferSize);
     auto flushBuffer = [&] {
@@ -757,12 +837,8 @@ void TIniDocument::WriteToFile()
         buffer.resize(0);
     };
     auto putLine = [&](QStringView line) {
-        const qsizetype start = buffer.size();
-        buffer.resize(start + encoder.requiredSpace(line.size()) + 2);
-        char* end = encoder.appendToBuffer(buffer.data() + start, line);
-        *end++ = '\r';
-        *end++ = '\n';
-        buffer.resize(end - buffer.constData());
+        AppendEncoded(buffer, line);
+        buffer += "\r\n";
         if (buffer.size() >= FTextBufferSize)
             flushBuffer();
     };
@@ -797,9 +873,7 @@ void TIniDocument::FlushFile()
 QByteArray TIniDocument::ReadAnsiString(const QString& aSection, const QString& aKey,
                                         const QByteArray& aDefault)
 {
-    QStringDecoder decoder = MakeDecoder();
-    QStringEncoder encoder = MakeEncoder();
-    return encoder.encode(ReadString(aSection, aKey, decoder.decode(aDefault)));
+    return EncodeText(ReadString(aSection, aKey, DecodeText(aDefault)));
 }
 
 int TIniDocument::ReadBinaryStream(const QString& aSection, const QString& aKey, TStream& aStream)
@@ -951,11 +1025,7 @@ bool TIniDocument::ValueExists(const QString& aSection, const QString& aKey)
 void TIniDocument::WriteAnsiString(const QByteArray& aSection, const QByteArray& aKey,
                                    const QByteArray& aValue)
 {
-    QStringDecoder decoder = MakeDecoder();
-    const QString section = decoder.decode(aSection);
-    const QString key = decoder.decode(aKey);
-    const QString value = decoder.decode(aValue);
-    WriteString(section, key, value);
+    WriteString(DecodeText(aSection), DecodeText(aKey), DecodeText(aValue));
 }
 
 void TIniDocument::WriteBool(const QString& aSection, const QString& aKey, bool aValue)
@@ -976,10 +1046,7 @@ void TIniDocument::WriteBinaryStream(const QString& aSection, const QString& aKe
             break;
         bytes.append(buffer, static_cast<qsizetype>(got));
     }
-    QStringEncoder encoder = MakeEncoder();
-    const QByteArray section = encoder.encode(aSection);
-    const QByteArray key = encoder.encode(aKey);
-    WriteAnsiString(section, key, bytes.toHex().toUpper());
+    WriteAnsiString(EncodeText(aSection), EncodeText(aKey), bytes.toHex().toUpper());
 }
 
 void TIniDocument::WriteDate(const QString& aSection, const QString& aKey, TDateTime aValue)

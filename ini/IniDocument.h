@@ -205,7 +205,6 @@ private:
     void WriteToFile();
 
     bool FHasChanged = false;
-    bool FLatin1Text = false; // the file did not decode in the locale's encoding
     int FTextBufferSize = DefaultTextBufferSize;
     TEraseSectionCallback FEraseSectionCallback;
     QString FFileName;

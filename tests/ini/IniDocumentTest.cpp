@@ -254,10 +254,25 @@ INSTANTIATE_TEST_SUITE_P(
                  L({"[T]", "b=1", ""})},
         ReadCase{"NulBytesStay", QByteArray("[S]\na=\0b\n", 9),
                  QStringList{QStringLiteral("[S]"), QString::fromUtf8("a=\0b", 4), QString()}},
-        // Not text in the locale's encoding: read as Latin-1 so that writing it back
-        // returns the same bytes.
-        ReadCase{"InvalidBytesKeptAsLatin1", QByteArray("[S]\na=\xff\xfe\n"),
-                 QStringList{QStringLiteral("[S]"), QStringLiteral("a=\u00ff\u00fe"), QString()}},
+        // Bytes that are no UTF-8 each read as the escape U+DC00 + byte, which writes
+        // back as that byte; the valid text around them reads as what it encodes.
+        ReadCase{"InvalidBytesKeptAsEscapes", QByteArray("[S]\na=\xff\xfe\n"),
+                 QStringList{QStringLiteral("[S]"), QStringLiteral("a=\xdcff\xdcfe"), QString()}},
+        ReadCase{"TruncatedSequenceAtTheEndKept", QByteArray("[S]\nk=caf\xc3"),
+                 QStringList{QStringLiteral("[S]"), QStringLiteral("k=caf\xdcc3"), QString()}},
+        ReadCase{"ValidTextBesideAForeignByte", QByteArray("[S]\na=Jos\xc3\xa9\nb=caf\xe9\n"),
+                 QStringList{QStringLiteral("[S]"), QStringLiteral("a=Jos\u00e9"),
+                             QStringLiteral("b=caf\xdce9"), QString()}},
+        ReadCase{
+            "CutSequenceBeforeValidText", QByteArray("[S]\na=\xe2\x82\xc3\xa9\n"),
+            QStringList{QStringLiteral("[S]"), QStringLiteral("a=\xdce2\xdc82\u00e9"), QString()}},
+        ReadCase{"OverlongAndSurrogateFormsAreNoText",
+                 QByteArray("[S]\na=\xc0\xaf\nb=\xed\xa0\x80\nc=\xf4\x90\x80\x80\n"),
+                 QStringList{QStringLiteral("[S]"), QStringLiteral("a=\xdcc0\xdcaf"),
+                             QStringLiteral("b=\xdced\xdca0\xdc80"),
+                             QStringLiteral("c=\xdcf4\xdc90\xdc80\xdc80"), QString()}},
+        ReadCase{"FourByteCharacter", QByteArray("[S]\na=\xf0\x9f\x83\x8f\n"),
+                 QStringList{QStringLiteral("[S]"), QStringLiteral("a=\U0001F0CF"), QString()}},
         ReadCase{"Utf8Text", QByteArray("[Spieler]\nName=J\xc3\xbcrgen\n"),
                  QStringList{QStringLiteral("[Spieler]"), QStringLiteral("Name=J\u00fcrgen"),
                              QString()}},
@@ -709,6 +724,73 @@ TEST_F(FileFormatTest, WritesCrLfAndLeavesOutEmptySections)
     EXPECT_EQ(
         ReadBytes(Path()),
         QByteArray("[Options]\r\nPlayerName=J\xc3\xbcrgen\r\nDealer=1\r\n\r\n[Z]\r\nk=\r\n\r\n"));
+}
+
+struct EncodingCase
+{
+    const char* name;
+    QByteArray bytes;
+};
+
+void PrintTo(const EncodingCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class EncodingRoundTripTest : public IniFileTest, public ::testing::WithParamInterface<EncodingCase>
+{
+};
+
+// A save after a change elsewhere writes every old byte back as it was, and the new
+// value, which Latin-1 cannot hold, as UTF-8.
+TEST_P(EncodingRoundTripTest, KeepsEveryByteAndWritesNewTextAsUtf8)
+{
+    WriteBytes(Path(), GetParam().bytes);
+    {
+        TIniDocument doc(Path());
+        doc.WriteString(QStringLiteral("New"), QStringLiteral("Name"),
+                        QStringLiteral("\u0141ukasz \u4e09"));
+        doc.UpdateFile();
+    }
+    EXPECT_EQ(ReadBytes(Path()),
+              GetParam().bytes + "[New]\r\nName=\xc5\x81ukasz \xe4\xb8\x89\r\n\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, EncodingRoundTripTest,
+    ::testing::Values(EncodingCase{"Utf8", "[S]\r\na=Jos\xc3\xa9\r\n\r\n"},
+                      EncodingCase{"Latin1", "[S]\r\na=caf\xe9 cr\xe8me\r\n\r\n"},
+                      EncodingCase{"MixedLines", "[S]\r\na=Jos\xc3\xa9\r\nb=caf\xe9\r\n\r\n"},
+                      EncodingCase{"EveryHighByteAlone",
+                                   [] {
+                                       QByteArray bytes = "[S]\r\n";
+                                       for (int b = 0x80; b <= 0xff; ++b)
+                                           bytes +=
+                                               "k" + QByteArray::number(b) + '=' + char(b) + "\r\n";
+                                       return bytes + "\r\n";
+                                   }()},
+                      EncodingCase{"EscapeLikeBytes", "[S]\r\na=\xed\xb2\x80\xed\xb3\xbf\r\n\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Reading and writing keep no state from one text to the next: a sequence cut short at the
+// end of one value does not swallow the start of the next.
+TEST(IniEncoding, EachTextIsDecodedAndEncodedOnItsOwn)
+{
+    TIniDocument doc;
+    doc.WriteAnsiString("S", "a", "caf\xc3");
+    doc.WriteAnsiString("S", "b", "\xa9t\xc3\xa9");
+    EXPECT_EQ(doc.ReadString(QStringLiteral("S"), QStringLiteral("a"), {}),
+              QStringLiteral("caf\xdcc3"));
+    EXPECT_EQ(doc.ReadString(QStringLiteral("S"), QStringLiteral("b"), {}),
+              QStringLiteral("\xdca9t\u00e9"));
+    EXPECT_EQ(doc.ReadAnsiString(QStringLiteral("S"), QStringLiteral("a"), {}),
+              QByteArray("caf\xc3"));
+    EXPECT_EQ(doc.ReadAnsiString(QStringLiteral("S"), QStringLiteral("b"), {}),
+              QByteArray("\xa9t\xc3\xa9"));
+    // A character of two UTF-16 units whose second unit looks like an escape is text.
+    doc.WriteString(QStringLiteral("S"), QStringLiteral("c"), QStringLiteral("\U000100FF"));
+    EXPECT_EQ(doc.ReadAnsiString(QStringLiteral("S"), QStringLiteral("c"), {}),
+              QByteArray("\xf0\x90\x83\xbf"));
 }
 
 TEST_F(FileFormatTest, UnchangedDocumentNeverWrites)
