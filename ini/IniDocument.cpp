@@ -802,8 +802,41 @@ void TIniDocument::WriteToFile()
             RaiseWriteError(FFileName, errno);
     }
 
+    // The text is written through a buffer of FTextBufferSize bytes.
+    const auto writeText = [this](int fd) {
+        QByteArray buffer;
+        buffer.reserve(FTextBufferSize);
+        auto flushBuffer = [&] {
+            if (const int error = WriteAll(fd, buffer.constData(), buffer.size()))
+                RaiseWriteError(FFileName, error);
+            buffer.resize(0);
+        };
+        auto putLine = [&](QStringView line) {
+            AppendEncoded(buffer, line);
+            buffer += "\r\n";
+            if (buffer.size() >= FTextBufferSize)
+                flushBuffer();
+        };
+        for (int i = 0; i < FSectionList->Count(); ++i) {
+            const QStringList& lines = *FSectionList->GetSectionItems(i);
+            if (lines.isEmpty())
+                continue;
+            putLine(QString(u'[' + FSectionList->Strings(i) + u']'));
+            for (const QString& line : lines)
+                putLine(line);
+            putLine(QStringView());
+        }
+        flushBuffer();
+        if (::fsync(fd) != 0)
+            RaiseWriteError(FFileName, errno);
+    };
+
     // The new text goes to a temporary file beside the old one and replaces it only when
-    // it is complete, so a failed write leaves the old file as it was.
+    // it is complete, so a failed write leaves the old file as it was. A replace would
+    // part a file from its other hard links, or take it from the user it belongs to: such
+    // a file, and one beside which no temporary file can be made (a writable file in a
+    // read-only folder), is rewritten in place instead.
+    const bool replace = !exists || (existing.st_nlink <= 1 && existing.st_uid == ::geteuid());
     const qsizetype slash = path.lastIndexOf('/');
     const QByteArray folder = slash >= 0 ? path.left(slash + 1) : QByteArray();
     const QByteArray base = slash >= 0 ? path.mid(slash + 1) : path;
@@ -811,54 +844,51 @@ void TIniDocument::WriteToFile()
     QByteArray tempPath;
     int fd = -1;
     const mode_t mode = exists ? (existing.st_mode & 07777) : 0666;
-    for (int attempt = 0; fd < 0; ++attempt) {
+    for (int attempt = 0; replace && fd < 0; ++attempt) {
         tempPath = folder + '.' + base + ".tmp" + QByteArray::number(::getpid()) + '-' +
                    QByteArray::number(attempt);
         fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0 && (errno != EEXIST || attempt >= 100))
-            RaiseWriteError(FFileName, errno);
+        if (fd < 0 && (errno != EEXIST || attempt >= 100)) {
+            if (!exists)
+                RaiseWriteError(FFileName, errno);
+            break;
+        }
+    }
+    if (fd < 0) {
+        WriteInPlace(path, writeText);
+        return;
     }
     temp.Set(tempPath);
     TFileHandle file(fd);
     if (exists) {
-        // Keep the old file's owner and permissions; the owner only where we may.
-        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-            // Only root may give a file away; otherwise it stays ours, as a new file would.
+        // Keep the old file's group where we may, and its permissions; its owner is
+        // ours already.
+        if (::fchown(fd, uid_t(-1), existing.st_gid) != 0) {
+            // A group we are no member of: the file takes ours, as a new file would.
         }
         if (::fchmod(fd, mode) != 0)
             RaiseWriteError(FFileName, errno);
     }
-
-    QByteArray buffer;
-    buffer.reserve(FTextBufferSize);
-    auto flushBuffer = [&] {
-        if (const int error = WriteAll(fd, buffer.constData(), buffer.size()))
-            RaiseWriteError(FFileName, error);
-        buffer.resize(0);
-    };
-    auto putLine = [&](QStringView line) {
-        AppendEncoded(buffer, line);
-        buffer += "\r\n";
-        if (buffer.size() >= FTextBufferSize)
-            flushBuffer();
-    };
-    for (int i = 0; i < FSectionList->Count(); ++i) {
-        const QStringList& lines = *FSectionList->GetSectionItems(i);
-        if (lines.isEmpty())
-            continue;
-        putLine(QString(u'[' + FSectionList->Strings(i) + u']'));
-        for (const QString& line : lines)
-            putLine(line);
-        putLine(QStringView());
-    }
-    flushBuffer();
-    if (::fsync(fd) != 0)
-        RaiseWriteError(FFileName, errno);
+    writeText(fd);
     if (const int error = file.Close())
         RaiseWriteError(FFileName, error);
     if (::rename(tempPath.constData(), path.constData()) != 0)
         RaiseWriteError(FFileName, errno);
     temp.Release();
+}
+
+void TIniDocument::WriteInPlace(const QByteArray& Path, const std::function<void(int)>& WriteText)
+{
+    // Truncate, write, flush to disk: the file keeps its inode, links, owner and mode.
+    const int fd = ::open(Path.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        RaiseWriteError(FFileName, errno);
+    TFileHandle file(fd);
+    if (::ftruncate(fd, 0) != 0)
+        RaiseWriteError(FFileName, errno);
+    WriteText(fd);
+    if (const int error = file.Close())
+        RaiseWriteError(FFileName, error);
 }
 
 void TIniDocument::FlushFile()
