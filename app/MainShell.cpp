@@ -20,6 +20,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cmath>
+
 namespace {
 
 constexpr int MenuBarHeight = 25;
@@ -38,14 +40,37 @@ QFont MenuFont()
     return font;
 }
 
-// Black text, a white highlight with black text on it, and grey for what is disabled.
+// The relative luminance of a colour, 0 for black to 1 for white (sRGB, WCAG).
+double Luminance(const QColor& Colour)
+{
+    const auto linear = [](double c) {
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(Colour.redF()) + 0.7152 * linear(Colour.greenF()) +
+           0.0722 * linear(Colour.blueF());
+}
+
+// The style's own selection colour, which it draws to stand out from its menus, made
+// lighter where black text on it would not read (a contrast below 4.5 to 1).
+QColor MenuHighlight(const QPalette& Palette)
+{
+    QColor colour = Palette.color(QPalette::Highlight);
+    while ((Luminance(colour) + 0.05) / 0.05 < 4.5)
+        colour = QColor::fromRgbF(colour.redF() + (1 - colour.redF()) * 0.1f,
+                                  colour.greenF() + (1 - colour.greenF()) * 0.1f,
+                                  colour.blueF() + (1 - colour.blueF()) * 0.1f);
+    return colour;
+}
+
+// Black text, a highlight the player can see with black text on it, and grey for what is
+// disabled.
 void SetMenuColours(QWidget& Widget)
 {
     QPalette palette = Widget.palette();
     palette.setColor(QPalette::WindowText, Qt::black);
     palette.setColor(QPalette::ButtonText, Qt::black);
     palette.setColor(QPalette::Text, Qt::black);
-    palette.setColor(QPalette::Highlight, Qt::white);
+    palette.setColor(QPalette::Highlight, MenuHighlight(palette));
     palette.setColor(QPalette::HighlightedText, Qt::black);
     const QColor disabled(109, 109, 109);
     palette.setColor(QPalette::Disabled, QPalette::WindowText, disabled);

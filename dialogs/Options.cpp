@@ -4,8 +4,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QValidator>
 
+#include <algorithm>
 #include <exception>
 #include <iterator>
 
@@ -20,26 +22,45 @@ TOptionsDialog* OptionsDialog = nullptr;
 namespace {
 
 // Limits what the player can type without cutting a longer name that came from the
-// settings file: an edit is refused only when it makes the text longer than the limit
-// and longer than it was before.
+// settings file: an edit may not make the text longer than the limit and longer than it
+// was before. What goes past that is cut from the end of the inserted text, so a paste
+// keeps as much as fits, and a key typed into a full field is refused.
 class TTypingLimit : public QValidator
 {
 public:
-    TTypingLimit(QLineEdit* Edit, int Limit)
-        : QValidator(Edit), FLimit(Limit), FLength(Edit->text().size())
+    TTypingLimit(QLineEdit* Edit, int Limit) : QValidator(Edit), FLimit(Limit), FText(Edit->text())
     {
-        connect(Edit, &QLineEdit::textChanged, this,
-                [this](const QString& Text) { FLength = Text.size(); });
+        connect(Edit, &QLineEdit::textChanged, this, [this](const QString& Text) { FText = Text; });
     }
 
-    State validate(QString& Input, int&) const override
+    State validate(QString& Input, int& Position) const override
     {
-        return Input.size() <= FLimit || Input.size() <= FLength ? Acceptable : Invalid;
+        const qsizetype excess = Input.size() - std::max<qsizetype>(FLimit, FText.size());
+        if (excess <= 0)
+            return Acceptable;
+        // The inserted text lies between what the old and the new text share at each end.
+        const qsizetype shorter = std::min(Input.size(), FText.size());
+        qsizetype head = 0;
+        while (head < shorter && Input.at(head) == FText.at(head))
+            ++head;
+        qsizetype tail = 0;
+        while (tail < shorter - head &&
+               Input.at(Input.size() - 1 - tail) == FText.at(FText.size() - 1 - tail))
+            ++tail;
+        qsizetype keep = Input.size() - tail - head - excess;
+        // Never split a character that takes two UTF-16 units.
+        if (keep > 0 && Input.at(head + keep - 1).isHighSurrogate())
+            --keep;
+        if (keep <= 0)
+            return Invalid;
+        Input.remove(head + keep, Input.size() - tail - head - keep);
+        Position = int(head + keep);
+        return Acceptable;
     }
 
 private:
     int FLimit;
-    qsizetype FLength;
+    QString FText;
 };
 
 // The value a group stands for; a group left without a selection counts as its default.
@@ -130,6 +151,7 @@ TOptionsDialog::TOptionsDialog(QWidget* Parent, const QString& SettingsPath)
     connect(BtnCancel, &QPushButton::clicked, this, &QDialog::reject);
 
     FormCreate();
+    FOpened = Shown();
 }
 
 TOptionsDialog::~TOptionsDialog()
@@ -201,16 +223,47 @@ void TOptionsDialog::LoadSettings()
         return;
     }
 
-    // The typing limit must not judge a stored name, which is kept whatever its length.
+    Show({name, StoredIndexOr(dealer, Settings::DefaultDealer),
+          StoredIndexOr(skillLevel, Settings::DefaultSkillLevel),
+          StoredIndexOr(bestOf, Settings::DefaultBestOf),
+          StoredIndexOr(animSpeed, Settings::DefaultAnimSpeed)});
+}
+
+TOptionsDialog::TShown TOptionsDialog::Shown() const
+{
+    return {EdPlayerName->text(), RGDealer->ItemIndex(), RGSkillLevel->ItemIndex(),
+            RGGamesBestOf->ItemIndex(), RGAnimSpeed->ItemIndex()};
+}
+
+void TOptionsDialog::Show(const TShown& Values)
+{
+    SetNameText(Values.Name);
+    RGDealer->SetItemIndex(Values.Dealer);
+    RGSkillLevel->SetItemIndex(Values.SkillLevel);
+    RGGamesBestOf->SetItemIndex(Values.BestOf);
+    RGAnimSpeed->SetItemIndex(Values.AnimSpeed);
+}
+
+void TOptionsDialog::SetNameText(const QString& Name)
+{
     const QValidator* limit = EdPlayerName->validator();
     EdPlayerName->setValidator(nullptr);
-    EdPlayerName->setText(name);
+    EdPlayerName->setText(Name);
     EdPlayerName->setValidator(limit);
+}
 
-    RGDealer->SetItemIndex(StoredIndexOr(dealer, Settings::DefaultDealer));
-    RGSkillLevel->SetItemIndex(StoredIndexOr(skillLevel, Settings::DefaultSkillLevel));
-    RGGamesBestOf->SetItemIndex(StoredIndexOr(bestOf, Settings::DefaultBestOf));
-    RGAnimSpeed->SetItemIndex(StoredIndexOr(animSpeed, Settings::DefaultAnimSpeed));
+void TOptionsDialog::showEvent(QShowEvent* Event)
+{
+    // Only the dialog's own opening counts, not the window system showing it again.
+    if (!Event->spontaneous())
+        FOpened = Shown();
+    QDialog::showEvent(Event);
+}
+
+void TOptionsDialog::reject()
+{
+    Show(FOpened);
+    QDialog::reject();
 }
 
 void TOptionsDialog::SaveSettings()
@@ -222,6 +275,8 @@ void TOptionsDialog::SaveSettings()
         ini.WriteInteger(Settings::Section, Settings::KeySkillLevel, int(SkillLevel()));
         ini.WriteInteger(Settings::Section, Settings::KeyBestOf, int(GamesBestOf()));
         ini.WriteInteger(Settings::Section, Settings::KeyAnimSpeed, int(AnimSpeed()));
+        if (ini.HasChanged())
+            MakeSettingsFolder(FSettingsPath);
         // Released documents do not report a failed write: write explicitly first.
         ini.UpdateFile();
     } catch (const std::exception& error) {

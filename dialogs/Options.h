@@ -34,13 +34,32 @@ public:
 
     QString SettingsPath() const { return FSettingsPath; }
 
+public Q_SLOTS:
+    // Cancel, Esc and the close box: the controls show again what they showed when the
+    // dialog opened, so a cancelled edit changes nothing.
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* Event) override;
+
 private Q_SLOTS:
     void BtnOkClick();
 
 private:
+    // What the controls show; a snapshot of it is taken whenever the dialog opens.
+    struct TShown
+    {
+        QString Name;
+        int Dealer, SkillLevel, BestOf, AnimSpeed;
+    };
+
     void FormCreate();
     void LoadSettings();
     void SaveSettings();
+    TShown Shown() const;
+    void Show(const TShown& Values);
+    // Sets the name without the typing limit, which does not judge a stored name.
+    void SetNameText(const QString& Name);
 
     friend class TOptionsDialogProbe; // lets the tests reach the controls
 
@@ -53,6 +72,7 @@ private:
     QPushButton* BtnOk;
     QPushButton* BtnCancel;
     QString FSettingsPath;
+    TShown FOpened{};
 };
 
 // The program-wide options dialog, created by the shell at start-up.

@@ -41,10 +41,11 @@ QString LocateSettingsFile(const QString& ExecutablePath, const QString& ConfigF
             const QFileInfo folder(Folder);
             return folder.isDir() && folder.isWritable();
         }};
-    const QString path = ChooseSettingsPath(ExecutablePath, ConfigFolder, probes);
-    // Saving writes beside the file through a temporary one, so the folder must exist.
-    // Should it fail, the first save reports why.
-    if (path != SettingsPathFor(ExecutablePath))
-        QDir().mkpath(ConfigFolder);
-    return path;
+    return ChooseSettingsPath(ExecutablePath, ConfigFolder, probes);
+}
+
+void MakeSettingsFolder(const QString& SettingsPath)
+{
+    // Should it fail, the save that follows reports why.
+    QDir().mkpath(QFileInfo(SettingsPath).absolutePath());
 }

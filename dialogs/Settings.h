@@ -29,7 +29,7 @@ inline constexpr int DefaultAnimSpeed = 1;  // Medium
 // The settings file of this program, named after the executable with ".ini". It lives
 // beside the executable when it is there already or that folder takes new files (a
 // portable copy, the build tree); an installed copy keeps it in the user's configuration
-// folder instead, which is created here so that the first OK can save into it.
+// folder instead, which is created only when a save needs it (MakeSettingsFolder).
 QString SettingsFilePath();
 
 // The settings file that belongs to an executable at ExecutablePath: its last extension
@@ -49,5 +49,9 @@ struct TSettingsProbes
 QString ChooseSettingsPath(const QString& ExecutablePath, const QString& ConfigFolder,
                            const TSettingsProbes& Probes);
 
-// ChooseSettingsPath on the real file system; creates ConfigFolder when it is chosen.
+// ChooseSettingsPath on the real file system. Creates nothing: a run that never saves
+// leaves no trace.
 QString LocateSettingsFile(const QString& ExecutablePath, const QString& ConfigFolder);
+
+// Creates the folder that is to hold the settings file at SettingsPath, when it is missing.
+void MakeSettingsFolder(const QString& SettingsPath);

@@ -1,10 +1,14 @@
 #include "dialogs/Statics.h"
 
+#include <QApplication>
 #include <QColor>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPalette>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QWindow>
 
 #include <algorithm>
@@ -17,6 +21,8 @@ TStaticsDialog* StaticsDialog = nullptr;
 namespace {
 
 const QString Placeholder = QStringLiteral("x-x");
+// The caption of a series in progress, before a period of it has ended.
+const QString ScoreCaption = QStringLiteral("Score");
 
 // The goal list ends every line with a line break; the sheet keeps the lines only.
 QString WithoutTrailingBlanks(const QString& Text)
@@ -39,6 +45,30 @@ int RightEdge(const QWidget* Widget)
     return Widget->x() + Widget->width();
 }
 
+// How wide a window must be for its whole title to show: the title in the style's title
+// bar font, plus what the style's title bar keeps beside its label for its buttons. Many
+// window frames draw a system menu and the minimise and maximise buttons whatever a
+// dialog asks for, and centre the title on the whole bar, so room for all the buttons is
+// kept on both sides of it.
+int TitleWidth(const QWidget& Window)
+{
+    // Frames often set their titles in bold.
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);
+    const int text = QFontMetrics(titleFont).horizontalAdvance(Window.windowTitle());
+    QStyleOptionTitleBar bar;
+    bar.initFrom(&Window);
+    bar.titleBarFlags =
+        Window.windowFlags() | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint;
+    bar.text = Window.windowTitle();
+    const int height = Window.style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, &Window);
+    // A bar wide enough that the buttons and margins take their full room.
+    bar.rect = QRect(0, 0, text + 20 * std::max(height, 1), height);
+    const QRect label = Window.style()->subControlRect(QStyle::CC_TitleBar, &bar,
+                                                       QStyle::SC_TitleBarLabel, &Window);
+    return text + 2 * (bar.rect.width() - label.width());
+}
+
 } // namespace
 
 QString GoalListHint(const QString& Goals)
@@ -57,7 +87,7 @@ QString GoalListHint(const QString& Goals)
 
 TStaticsDialog::TStaticsDialog(QWidget* Parent) : QDialog(Parent, DialogFrameFlags())
 {
-    setWindowTitle(QStringLiteral("Score"));
+    setWindowTitle(ScoreCaption);
     setFont(DialogFont());
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->resize(75, 25);
@@ -82,6 +112,8 @@ void TStaticsDialog::NewGame(TDealer Dealer, TGamesBestOf GamesBestOf, const QSt
     FDealer = Dealer;
     FDPDealer = Dealer;
     FGamesBestOf = GamesBestOf;
+    // The verdict of the last series is no caption for an empty sheet.
+    setWindowTitle(ScoreCaption);
     ClearPeriodResults();
     SetGamesDrawed();
 }
@@ -234,8 +266,9 @@ void TStaticsDialog::BuildSheet()
         y += total->height();
     }
 
-    // The sizes below are the window's outer sizes, frame included.
-    const int outerWidth = widest + 20;
+    // The sizes below are the window's outer sizes, frame included. The title may name
+    // the winner: the sheet is never too narrow to show it whole.
+    const int outerWidth = std::max(widest + 20, TitleWidth(*this));
     const int buttonTop = y + 20;
     const int buttonLeft = HalfRoundedToEven(outerWidth) - HalfRoundedToEven(OKButton->width());
     const int outerHeight = buttonTop + OKButton->height() + 40;

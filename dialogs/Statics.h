@@ -24,7 +24,7 @@ public:
     explicit TStaticsDialog(QWidget* Parent = nullptr);
     ~TStaticsDialog() override;
 
-    // Starts a new series; leaves the caption as it is and does not show the sheet.
+    // Starts a new series with the caption "Score"; does not show the sheet.
     void NewGame(TDealer Dealer, TGamesBestOf GamesBestOf, const QString& PlayerName);
     // The current game's totals, computer's first, reported before every SetPeriod.
     void Initialize(int32_t AIGoals, int32_t PlayerGoals);

@@ -20,15 +20,105 @@ namespace {
 
 constexpr char16_t CtrlZ = 26;
 
-// The file's encoding both ways. A byte-order mark is text like any other.
-QStringDecoder MakeDecoder()
+// The file's text is UTF-8, the encoding of every locale Qt 6 reads on this system. A
+// byte that is no part of valid UTF-8 (a line written under another encoding, a sequence
+// cut short at the end) becomes the lone low surrogate U+DC00 + byte, which no valid text
+// holds and which the writer turns back into that byte: every file comes back byte for
+// byte, and its valid text still reads as the characters it encodes. Both directions work
+// on a whole text at a time and keep no state between calls. A byte-order mark is text
+// like any other.
+constexpr char16_t EscapedByteBase = 0xDC00;
+
+bool IsEscapedByte(char16_t c)
 {
-    return QStringDecoder(QStringConverter::System, QStringConverter::Flag::ConvertInitialBom);
+    return c >= EscapedByteBase + 0x80 && c <= EscapedByteBase + 0xFF;
 }
 
-QStringEncoder MakeEncoder()
+// The length of the valid UTF-8 sequence at the start of s (size bytes), or 0.
+qsizetype Utf8SequenceLength(const uchar* s, qsizetype size)
 {
-    return QStringEncoder(QStringConverter::System);
+    const uchar b = s[0];
+    if (b < 0x80)
+        return 1;
+    qsizetype length = 0;
+    uchar low = 0x80, high = 0xBF; // the range of the second byte
+    if (b >= 0xC2 && b <= 0xDF) {
+        length = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        length = 3;
+        if (b == 0xE0)
+            low = 0xA0; // no overlong forms
+        else if (b == 0xED)
+            high = 0x9F; // no surrogates
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        length = 4;
+        if (b == 0xF0)
+            low = 0x90;
+        else if (b == 0xF4)
+            high = 0x8F; // nothing past U+10FFFF
+    } else {
+        return 0;
+    }
+    if (size < length || s[1] < low || s[1] > high)
+        return 0;
+    for (qsizetype i = 2; i < length; ++i)
+        if (s[i] < 0x80 || s[i] > 0xBF)
+            return 0;
+    return length;
+}
+
+QString DecodeText(QByteArrayView bytes)
+{
+    const auto* s = reinterpret_cast<const uchar*>(bytes.data());
+    const qsizetype size = bytes.size();
+    // Every run handed to it is whole, valid UTF-8; a byte-order mark stays text.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                    QStringConverter::Flag::Stateless);
+    QString text;
+    text.reserve(size);
+    qsizetype run = 0; // where the current run of valid text began
+    qsizetype i = 0;
+    while (i < size) {
+        if (s[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        if (const qsizetype length = Utf8SequenceLength(s + i, size - i)) {
+            i += length;
+            continue;
+        }
+        text += utf8.decode(bytes.sliced(run, i - run));
+        text += QChar(char16_t(EscapedByteBase + s[i]));
+        run = ++i;
+    }
+    text += utf8.decode(bytes.sliced(run, size - run));
+    return text;
+}
+
+void AppendEncoded(QByteArray& bytes, QStringView text)
+{
+    const qsizetype size = text.size();
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
+            ++i; // a character of two units, never an escaped byte
+            continue;
+        }
+        if (!IsEscapedByte(c))
+            continue;
+        bytes += text.sliced(run, i - run).toUtf8();
+        bytes += char(c - EscapedByteBase);
+        run = i + 1;
+    }
+    bytes += text.sliced(run).toUtf8();
+}
+
+QByteArray EncodeText(QStringView text)
+{
+    QByteArray bytes;
+    AppendEncoded(bytes, text);
+    return bytes;
 }
 
 QString SystemReason(int errorNumber)
@@ -481,7 +571,6 @@ void TIniDocument::SetFileName(const QString& Value)
     FlushFile();
     FSectionList->Clear();
     FFileName = Value;
-    FLatin1Text = false;
     if (!FFileName.isEmpty())
         AppendFromFile(FFileName);
     FHasChanged = false;
@@ -570,15 +659,7 @@ void TIniDocument::AppendFromFile(const QString& aName)
     const int readError = ReadAll(fd, FTextBufferSize, data);
     file.Close();
 
-    QStringDecoder decoder = MakeDecoder();
-    QString text = decoder.decode(data);
-    if (decoder.hasError()) {
-        // Bytes the locale's encoding cannot read (a file written under another locale)
-        // would come back as replacement characters on the next write and be lost. Keep
-        // such a file byte for byte: read it, and write it back, as Latin-1.
-        text = QString::fromLatin1(data);
-        FLatin1Text = true;
-    }
+    QString text = DecodeText(data);
     data = QByteArray();
 
     // A line ends at LF; every CR is dropped, the one of CR LF and a lone one alike.
@@ -721,8 +802,41 @@ void TIniDocument::WriteToFile()
             RaiseWriteError(FFileName, errno);
     }
 
+    // The text is written through a buffer of FTextBufferSize bytes.
+    const auto writeText = [this](int fd) {
+        QByteArray buffer;
+        buffer.reserve(FTextBufferSize);
+        auto flushBuffer = [&] {
+            if (const int error = WriteAll(fd, buffer.constData(), buffer.size()))
+                RaiseWriteError(FFileName, error);
+            buffer.resize(0);
+        };
+        auto putLine = [&](QStringView line) {
+            AppendEncoded(buffer, line);
+            buffer += "\r\n";
+            if (buffer.size() >= FTextBufferSize)
+                flushBuffer();
+        };
+        for (int i = 0; i < FSectionList->Count(); ++i) {
+            const QStringList& lines = *FSectionList->GetSectionItems(i);
+            if (lines.isEmpty())
+                continue;
+            putLine(QString(u'[' + FSectionList->Strings(i) + u']'));
+            for (const QString& line : lines)
+                putLine(line);
+            putLine(QStringView());
+        }
+        flushBuffer();
+        if (::fsync(fd) != 0)
+            RaiseWriteError(FFileName, errno);
+    };
+
     // The new text goes to a temporary file beside the old one and replaces it only when
-    // it is complete, so a failed write leaves the old file as it was.
+    // it is complete, so a failed write leaves the old file as it was. A replace would
+    // part a file from its other hard links, or take it from the user it belongs to: such
+    // a file, and one beside which no temporary file can be made (a writable file in a
+    // read-only folder), is rewritten in place instead.
+    const bool replace = !exists || (existing.st_nlink <= 1 && existing.st_uid == ::geteuid());
     const qsizetype slash = path.lastIndexOf('/');
     const QByteArray folder = slash >= 0 ? path.left(slash + 1) : QByteArray();
     const QByteArray base = slash >= 0 ? path.mid(slash + 1) : path;
@@ -730,59 +844,51 @@ void TIniDocument::WriteToFile()
     QByteArray tempPath;
     int fd = -1;
     const mode_t mode = exists ? (existing.st_mode & 07777) : 0666;
-    for (int attempt = 0; fd < 0; ++attempt) {
+    for (int attempt = 0; replace && fd < 0; ++attempt) {
         tempPath = folder + '.' + base + ".tmp" + QByteArray::number(::getpid()) + '-' +
                    QByteArray::number(attempt);
         fd = ::open(tempPath.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-        if (fd < 0 && (errno != EEXIST || attempt >= 100))
-            RaiseWriteError(FFileName, errno);
+        if (fd < 0 && (errno != EEXIST || attempt >= 100)) {
+            if (!exists)
+                RaiseWriteError(FFileName, errno);
+            break;
+        }
+    }
+    if (fd < 0) {
+        WriteInPlace(path, writeText);
+        return;
     }
     temp.Set(tempPath);
     TFileHandle file(fd);
     if (exists) {
-        // Keep the old file's owner and permissions; the owner only where we may.
-        if (::fchown(fd, existing.st_uid, existing.st_gid) != 0) {
-            // Only root may give a file away; otherwise it stays ours, as a new file would.
+        // Keep the old file's group where we may, and its permissions; its owner is
+        // ours already.
+        if (::fchown(fd, uid_t(-1), existing.st_gid) != 0) {
+            // A group we are no member of: the file takes ours, as a new file would.
         }
         if (::fchmod(fd, mode) != 0)
             RaiseWriteError(FFileName, errno);
     }
-
-    QStringEncoder encoder = FLatin1Text ? QStringEncoder(QStringConverter::Latin1) : MakeEncoder();
-    QByteArray buffer;
-    buffer.reserve(FTextBufferSize);
-    auto flushBuffer = [&] {
-        if (const int error = WriteAll(fd, buffer.constData(), buffer.size()))
-            RaiseWriteError(FFileName, error);
-        buffer.resize(0);
-    };
-    auto putLine = [&](QStringView line) {
-        const qsizetype start = buffer.size();
-        buffer.resize(start + encoder.requiredSpace(line.size()) + 2);
-        char* end = encoder.appendToBuffer(buffer.data() + start, line);
-        *end++ = '\r';
-        *end++ = '\n';
-        buffer.resize(end - buffer.constData());
-        if (buffer.size() >= FTextBufferSize)
-            flushBuffer();
-    };
-    for (int i = 0; i < FSectionList->Count(); ++i) {
-        const QStringList& lines = *FSectionList->GetSectionItems(i);
-        if (lines.isEmpty())
-            continue;
-        putLine(QString(u'[' + FSectionList->Strings(i) + u']'));
-        for (const QString& line : lines)
-            putLine(line);
-        putLine(QStringView());
-    }
-    flushBuffer();
-    if (::fsync(fd) != 0)
-        RaiseWriteError(FFileName, errno);
+    writeText(fd);
     if (const int error = file.Close())
         RaiseWriteError(FFileName, error);
     if (::rename(tempPath.constData(), path.constData()) != 0)
         RaiseWriteError(FFileName, errno);
     temp.Release();
+}
+
+void TIniDocument::WriteInPlace(const QByteArray& Path, const std::function<void(int)>& WriteText)
+{
+    // Truncate, write, flush to disk: the file keeps its inode, links, owner and mode.
+    const int fd = ::open(Path.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        RaiseWriteError(FFileName, errno);
+    TFileHandle file(fd);
+    if (::ftruncate(fd, 0) != 0)
+        RaiseWriteError(FFileName, errno);
+    WriteText(fd);
+    if (const int error = file.Close())
+        RaiseWriteError(FFileName, error);
 }
 
 void TIniDocument::FlushFile()
@@ -797,9 +903,7 @@ void TIniDocument::FlushFile()
 QByteArray TIniDocument::ReadAnsiString(const QString& aSection, const QString& aKey,
                                         const QByteArray& aDefault)
 {
-    QStringDecoder decoder = MakeDecoder();
-    QStringEncoder encoder = MakeEncoder();
-    return encoder.encode(ReadString(aSection, aKey, decoder.decode(aDefault)));
+    return EncodeText(ReadString(aSection, aKey, DecodeText(aDefault)));
 }
 
 int TIniDocument::ReadBinaryStream(const QString& aSection, const QString& aKey, TStream& aStream)
@@ -951,11 +1055,7 @@ bool TIniDocument::ValueExists(const QString& aSection, const QString& aKey)
 void TIniDocument::WriteAnsiString(const QByteArray& aSection, const QByteArray& aKey,
                                    const QByteArray& aValue)
 {
-    QStringDecoder decoder = MakeDecoder();
-    const QString section = decoder.decode(aSection);
-    const QString key = decoder.decode(aKey);
-    const QString value = decoder.decode(aValue);
-    WriteString(section, key, value);
+    WriteString(DecodeText(aSection), DecodeText(aKey), DecodeText(aValue));
 }
 
 void TIniDocument::WriteBool(const QString& aSection, const QString& aKey, bool aValue)
@@ -976,10 +1076,7 @@ void TIniDocument::WriteBinaryStream(const QString& aSection, const QString& aKe
             break;
         bytes.append(buffer, static_cast<qsizetype>(got));
     }
-    QStringEncoder encoder = MakeEncoder();
-    const QByteArray section = encoder.encode(aSection);
-    const QByteArray key = encoder.encode(aKey);
-    WriteAnsiString(section, key, bytes.toHex().toUpper());
+    WriteAnsiString(EncodeText(aSection), EncodeText(aKey), bytes.toHex().toUpper());
 }
 
 void TIniDocument::WriteDate(const QString& aSection, const QString& aKey, TDateTime aValue)

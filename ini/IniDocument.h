@@ -104,7 +104,9 @@ private:
 //     TIniDocument doc(path);            // EIniFileError: exists but cannot be read
 //     doc.WriteString(...) / ReadInteger(...);
 //     doc.UpdateFile();                  // EIniFileError: cannot be written; the old file
-//                                        // is then left exactly as it was
+//                                        // is then left exactly as it was, unless it had
+//                                        // to be rewritten in place and that failed
+//                                        // half-way (see WriteToFile)
 // The public operations are virtual, and the document calls its own operations through
 // them, so a derived class's override also takes effect where the document uses it.
 class TIniDocument
@@ -203,9 +205,9 @@ private:
     void LoadLine(QString s, QStringList*& aCurrent);
     void FinishLoad();
     void WriteToFile();
+    void WriteInPlace(const QByteArray& Path, const std::function<void(int)>& WriteText);
 
     bool FHasChanged = false;
-    bool FLatin1Text = false; // the file did not decode in the locale's encoding
     int FTextBufferSize = DefaultTextBufferSize;
     TEraseSectionCallback FEraseSectionCallback;
     QString FFileName;

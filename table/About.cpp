@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QPalette>
+#include <QRegion>
 
 #include <cmath>
 
@@ -40,13 +41,16 @@ TBitmapLayer* AddLayer(TImage32& Image, const TBitmap32& Picture, uint8_t Alpha,
 }
 
 // The screen covers the panel from its inner top-left corner: as wide as the inside and
-// as high as the whole panel. Its bottom line follows its own bottom edge.
+// as high as the whole panel. Only the inside is painted, so the panel's border stays in
+// view; the screen's bottom line lies at the bottom of what is seen, where the table's
+// own line is.
 void FitAboutScreen(QFrame& Panel, QWidget& Screen, QWidget* Line)
 {
     const QRect inside = Panel.contentsRect();
     Screen.setGeometry(inside.left(), inside.top(), inside.width(), Panel.height());
+    Screen.setMask(QRegion(0, 0, inside.width(), inside.height()));
     if (Line)
-        Line->setGeometry(0, Screen.height() - 1, Screen.width(), 1);
+        Line->setGeometry(0, inside.height() - 1, Screen.width(), 1);
 }
 
 // Keeps the screen fitted to the panel if the window's size changes while it is shown

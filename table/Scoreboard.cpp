@@ -1,6 +1,7 @@
 // The scoreboard strip under the table: for each side a turn arrow, its name and its goals,
 // and at the right end the period and the period clock.
 #include "app/Main.h"
+#include "dialogs/Settings.h"
 
 #include <QFontMetrics>
 #include <QLabel>
@@ -91,10 +92,11 @@ void TMainForm::BuildScoreboard(const QString& PlayerName)
     PrepareLabel(FComputerLabel, strip, QStringLiteral("Computer"), ComputerRed, nameFont);
     PrepareLabel(FComputerGoalsLabel, strip, noGoals, Qt::black, figureFont);
     PrepareArrow(FTurnArrowPlayerImage, strip, arrowPicture, 255);
-    // The name is a new label at every game.
+    // The name is a new label at every game. A blank name shows as the designed one.
     delete FPlayerLabel;
     FPlayerLabel = nullptr;
-    PrepareLabel(FPlayerLabel, strip, PlayerName, PlayerBlue, nameFont);
+    const QString name = PlayerName.trimmed().isEmpty() ? Settings::DefaultPlayerName : PlayerName;
+    PrepareLabel(FPlayerLabel, strip, name, PlayerBlue, nameFont);
     PrepareLabel(FPlayerGoalsLabel, strip, noGoals, Qt::black, figureFont);
 
     struct TGroup
@@ -113,11 +115,25 @@ void TMainForm::BuildScoreboard(const QString& PlayerName)
         group.Goals->move(group.Name->x() + group.Name->width() + 4, LabelTop);
         return group.Goals->x() + group.Goals->width();
     };
-    place(second, place(first, 0) + 10);
+    const auto placeGroups = [&] { return place(second, place(first, 0) + 10); };
 
     PrepareLabel(FPeriodTimeLabel, strip, QStringLiteral("20:00"), Qt::black, figureFont);
     FPeriodTimeLabel->move(strip->width() - FPeriodTimeLabel->width(), LabelTop);
     PrepareLabel(FPeriodLabel, strip, QStringLiteral("Period 1"), Qt::black, figureFont);
     FPeriodLabel->move(strip->width() - FPeriodTimeLabel->width() - FPeriodLabel->width() - 10,
                        LabelTop);
+
+    // The groups end as far from the period as the period from the clock. A name that
+    // would run past that is cut short with "…", and its whole text is its tooltip.
+    int overflow = placeGroups() + 10 - FPeriodLabel->x();
+    if (overflow <= 0)
+        return;
+    FPlayerLabel->setToolTip(
+        QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(name.toHtmlEscaped()));
+    // The label may be a pixel wider than its text: narrow until it fits.
+    for (int room = FPlayerLabel->width() - overflow; overflow > 0 && room >= 0; --room) {
+        FPlayerLabel->setText(QFontMetrics(nameFont).elidedText(name, Qt::ElideRight, room));
+        FPlayerLabel->adjustSize();
+        overflow = placeGroups() + 10 - FPeriodLabel->x();
+    }
 }

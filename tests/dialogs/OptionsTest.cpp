@@ -1,6 +1,8 @@
 // The options dialog as a window: its controls, their order, the keyboard, and the five
 // properties the game reads from it.
 #include <QApplication>
+#include <QClipboard>
+#include <QFile>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -145,6 +147,62 @@ TEST_F(OptionsDialogTest, TypingStopsAtTenCharacters)
     EXPECT_EQ(name->text(), QStringLiteral("AlexandriX"));
 }
 
+struct PasteCase
+{
+    const char* Name;
+    QString Before;
+    int SelectFrom, SelectLength; // the selection the paste replaces (length 0: the cursor)
+    QString Pasted;
+    QString After;
+    int Cursor;
+};
+
+void PrintTo(const PasteCase& Case, std::ostream* Out)
+{
+    *Out << Case.Name;
+}
+
+class OptionsPaste : public ::testing::TestWithParam<PasteCase>
+{
+};
+
+// A paste is cut to what fits, as typing is; only a paste of which nothing fits changes
+// nothing.
+TEST_P(OptionsPaste, KeepsAsMuchOfThePastedTextAsFits)
+{
+    const PasteCase& c = GetParam();
+    QTemporaryDir folder;
+    QFile file(folder.filePath(QStringLiteral("brindletop.ini")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Options]\r\nPlayerName=" + c.Before.toUtf8() + "\r\n");
+    file.close();
+    TOptionsDialog dialog(nullptr, file.fileName());
+    QLineEdit* name = Probe::Name(dialog);
+    ASSERT_EQ(name->text(), c.Before);
+    name->setSelection(c.SelectFrom, c.SelectLength);
+    QApplication::clipboard()->setText(c.Pasted);
+    name->paste();
+    EXPECT_EQ(name->text(), c.After);
+    EXPECT_EQ(name->cursorPosition(), c.Cursor);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, OptionsPaste,
+    ::testing::Values(PasteCase{"IntoAnEmptyField", "", 0, 0, "Alexandrina Bee", "Alexandrin", 10},
+                      PasteCase{"AtTheEnd", "Al", 2, 0, "exandrina Bee", "Alexandrin", 10},
+                      PasteCase{"BeforeTheText", "Bee", 0, 0, "Alexandrina ", "AlexandBee", 7},
+                      PasteCase{"OverTheWholeText", "Alexandrin", 0, 10, "Maximilianus",
+                                "Maximilian", 10},
+                      PasteCase{"IntoAFullField", "Alexandrin", 10, 0, "Z", "Alexandrin", 10},
+                      PasteCase{"ThatFits", "Al", 2, 0, "ex", "Alex", 4},
+                      // A longer stored name may keep its length, never grow.
+                      PasteCase{"OverPartOfALongerStoredName", "Maximilianus", 10, 2,
+                                "ian the Great", "Maximiliania", 12},
+                      // A character of two UTF-16 units is never split.
+                      PasteCase{"HalfACharacterDoesNotFit", "Alexandri", 9, 0,
+                                QString::fromUtf8("\xf0\x9f\x98\x80"), "Alexandri", 9}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
 TEST(OptionsDialogLongName, AStoredLongerNameIsKeptButCannotGrow)
 {
     QTemporaryDir folder;
@@ -229,19 +287,84 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{"Escape", Qt::Key_Escape, Qt::NoModifier, QDialog::Rejected}),
     [](const auto& info) { return std::string(info.param.Name); });
 
-// What was changed before Cancel stays selected and is what the game reads from then on.
-TEST_F(OptionsDialogTest, CancelKeepsWhatWasChanged)
+struct DismissCase
 {
-    ModalAnswerer answer([&](QWidget*) {
-        Probe::SkillLevel(Dialog)->Button(1)->click();
-        Probe::Name(Dialog)->setText(QStringLiteral("Kim"));
-        Probe::Cancel(Dialog)->click();
-    });
-    EXPECT_EQ(Dialog.exec(), QDialog::Rejected);
-    EXPECT_EQ(Dialog.SkillLevel(), slPro);
-    EXPECT_EQ(Dialog.PlayerName(), QStringLiteral("Kim"));
-    EXPECT_EQ(Probe::SkillLevel(Dialog)->ItemIndex(), 1);
+    const char* Name;
+    std::function<void(QDialog&)> Dismiss;
+};
+
+void PrintTo(const DismissCase& Case, std::ostream* Out)
+{
+    *Out << Case.Name;
 }
+
+class OptionsDismissed : public ::testing::TestWithParam<DismissCase>
+{
+};
+
+// Cancel takes back every edit of this opening, and only of this one: what an earlier OK
+// confirmed stays.
+TEST_P(OptionsDismissed, RestoresWhatTheControlsShowedWhenTheDialogOpened)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("brindletop.ini"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[Options]\r\nPlayerName=Maximilianus\r\nDealer=1\r\nSkillLevel=2\r\n"
+               "BestOf=3\r\nAnimSpeed=0\r\n");
+    file.close();
+    TOptionsDialog dialog(nullptr, path);
+
+    auto editAll = [&] {
+        Probe::Name(dialog)->setText(QStringLiteral("Kim"));
+        Probe::Dealer(dialog)->Button(0)->click();
+        Probe::SkillLevel(dialog)->Button(0)->click();
+        Probe::GamesBestOf(dialog)->Button(1)->click();
+        Probe::AnimSpeed(dialog)->Button(2)->click();
+    };
+    {
+        ModalAnswerer answer([&](QWidget*) {
+            editAll();
+            GetParam().Dismiss(dialog);
+        });
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    }
+    // The stored name is longer than typing allows, and still comes back whole.
+    EXPECT_EQ(dialog.PlayerName(), QStringLiteral("Maximilianus"));
+    EXPECT_EQ(dialog.Dealer(), alPlayer);
+    EXPECT_EQ(dialog.SkillLevel(), slAllStar);
+    EXPECT_EQ(dialog.GamesBestOf(), boSeven);
+    EXPECT_EQ(dialog.AnimSpeed(), asFast);
+
+    {
+        ModalAnswerer answer([&](QWidget*) {
+            Probe::SkillLevel(dialog)->Button(1)->click();
+            Probe::Ok(dialog)->click();
+        });
+        EXPECT_EQ(dialog.exec(), QDialog::Accepted);
+    }
+    {
+        ModalAnswerer answer([&](QWidget*) {
+            editAll();
+            GetParam().Dismiss(dialog);
+        });
+        EXPECT_EQ(dialog.exec(), QDialog::Rejected);
+    }
+    EXPECT_EQ(dialog.PlayerName(), QStringLiteral("Maximilianus"));
+    EXPECT_EQ(dialog.Dealer(), alPlayer);
+    EXPECT_EQ(dialog.SkillLevel(), slPro);
+    EXPECT_EQ(dialog.GamesBestOf(), boSeven);
+    EXPECT_EQ(dialog.AnimSpeed(), asFast);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, OptionsDismissed,
+    ::testing::Values(
+        DismissCase{"CancelButton",
+                    [](QDialog& d) { Probe::Cancel(static_cast<TOptionsDialog&>(d))->click(); }},
+        DismissCase{"CloseBox", [](QDialog& d) { d.close(); }},
+        DismissCase{"Escape", [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); }}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 // --- the radio group on its own ---
 

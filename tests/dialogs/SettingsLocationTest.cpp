@@ -15,6 +15,7 @@
 #include <functional>
 #include <thread>
 
+#include "ModalAnswerer.h"
 #include "OptionsProbe.h"
 #include "dialogs/Settings.h"
 
@@ -142,19 +143,28 @@ TEST_F(SettingsLocation, ReadOnlyFolderWithItsFileKeepsUsingIt)
     EXPECT_FALSE(QFileInfo::exists(Home.filePath(QStringLiteral(".config"))));
 }
 
-TEST_F(SettingsLocation, ReadOnlyFolderSendsTheFileToTheConfigFolderReadyForSaving)
+TEST_F(SettingsLocation, ReadOnlyFolderSendsTheFileToTheConfigFolderMadeAtTheFirstSave)
 {
     MakeInstallReadOnly();
     const QString path = Locate();
     EXPECT_EQ(path, Config + QStringLiteral("/brindletop.ini"));
-    EXPECT_TRUE(QFileInfo(Config).isDir());
-
-    // The first OK saves there; the next run reads it back.
+    // A run that only reads its options leaves no folder behind.
     {
         TOptionsDialog dialog(nullptr, path);
+        TOptionsDialogProbe::Cancel(dialog)->click();
+    }
+    EXPECT_FALSE(QFileInfo::exists(Home.filePath(QStringLiteral(".config"))));
+
+    // The first OK makes the folder and saves there, without an error box; the next run
+    // reads it back.
+    {
+        TOptionsDialog dialog(nullptr, path);
+        ModalAnswerer errorBoxes(ModalAnswerer::Accept());
         TOptionsDialogProbe::SkillLevel(dialog)->Button(2)->click();
         TOptionsDialogProbe::Ok(dialog)->click();
+        EXPECT_EQ(errorBoxes.Count(), 0);
     }
+    EXPECT_TRUE(QFileInfo(Config).isDir());
     EXPECT_EQ(TOptionsDialog(nullptr, Locate()).SkillLevel(), slAllStar);
     EXPECT_EQ(QDir(Install.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               QStringList());

@@ -197,7 +197,7 @@ TEST_F(SettingsFile, CancelLeavesTheFileAsItWas)
         Probe::Cancel(dialog)->click();
     });
     EXPECT_EQ(dialog.exec(), QDialog::Rejected);
-    EXPECT_EQ(dialog.SkillLevel(), slAllStar);
+    EXPECT_EQ(dialog.SkillLevel(), slRookie);
     EXPECT_EQ(Read(), before);
 }
 

@@ -1,7 +1,11 @@
 // The score sheet: its referee (periods, games, series, captions, the record) and the
 // layout of the sheet it shows.
+#include <QApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -220,27 +224,38 @@ TEST(StaticsReferee, NewSheetShowsPlaceholdersUnderTheScoreCaption)
     EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Score"));
 }
 
-TEST(StaticsReferee, WinnersCaptionOutlastsShowScoreAndNewGame)
+// The verdict of a series stays on its sheet until the next series starts; the empty
+// sheet of that one reads as a series in progress.
+TEST(StaticsReferee, VerdictsLastUntilTheNextSeries)
 {
-    QuietSheet sheet;
-    sheet.NewGame(alComputer, boOne, QStringLiteral("Ann"));
-    for (const Period& period : Game(0, 1, "1-0", spendofgame, "", 1, 1)) {
-        sheet.Initialize(period.AI, period.Player);
-        sheet.SetPeriod(period.Result, period.Goals);
-    }
-    const QString winner = QStringLiteral("Play-off winner is Ann!");
-    EXPECT_EQ(sheet.windowTitle(), winner);
-    sheet.ShowScore();
-    EXPECT_EQ(sheet.ShownCaptions.last(), winner);
+    const struct
+    {
+        const char* Name;
+        TGamesBestOf BestOf;
+        QString Verdict;
+    } cases[] = {{"SeriesWon", boOne, QStringLiteral("Play-off winner is Ann!")},
+                 {"GameEnded", boThree, QStringLiteral("End of first game.")}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        QuietSheet sheet;
+        sheet.NewGame(alComputer, c.BestOf, QStringLiteral("Ann"));
+        for (const Period& period : Game(0, 1, "1-0", spendofgame, "", 1, 1)) {
+            sheet.Initialize(period.AI, period.Player);
+            sheet.SetPeriod(period.Result, period.Goals);
+        }
+        EXPECT_EQ(sheet.windowTitle(), c.Verdict);
+        sheet.ShowScore();
+        EXPECT_EQ(sheet.ShownCaptions.last(), c.Verdict);
 
-    // A new series clears the record but not the caption; its first period does.
-    sheet.NewGame(alPlayer, boThree, QStringLiteral("Ann"));
-    EXPECT_EQ(sheet.windowTitle(), winner);
-    EXPECT_EQ(Probe::Cell(sheet, 1, 7), XX);
-    EXPECT_EQ(Probe::Rows(sheet), 2);
-    sheet.Initialize(0, 0);
-    EXPECT_EQ(sheet.SetPeriod("0-0", ""), spnewperiod);
-    EXPECT_EQ(sheet.windowTitle(), First);
+        sheet.NewGame(alPlayer, boThree, QStringLiteral("Ann"));
+        EXPECT_EQ(Probe::Cell(sheet, 1, 7), XX);
+        EXPECT_EQ(Probe::Rows(sheet), 2);
+        sheet.ShowScore();
+        EXPECT_EQ(sheet.ShownCaptions.last(), QStringLiteral("Score"));
+        sheet.Initialize(0, 0);
+        EXPECT_EQ(sheet.SetPeriod("0-0", ""), spnewperiod);
+        EXPECT_EQ(sheet.windowTitle(), First);
+    }
 }
 
 // Calls the engine never makes must still stay inside the record of seven games.
@@ -276,6 +291,23 @@ QList<QLabel*> SheetLabels(const TStaticsDialog& Sheet)
 {
     return Sheet.findChildren<QLabel*>(Qt::FindDirectChildrenOnly);
 }
+
+// Restores the title bar font a test changes.
+class TitleFont
+{
+public:
+    explicit TitleFont(int PixelSize)
+    {
+        QFont font = FSaved;
+        font.setPixelSize(PixelSize);
+        font.setBold(true);
+        QApplication::setFont(font, "QMdiSubWindowTitleBar");
+    }
+    ~TitleFont() { QApplication::setFont(FSaved, "QMdiSubWindowTitleBar"); }
+
+private:
+    QFont FSaved = QApplication::font("QMdiSubWindowTitleBar");
+};
 
 class StaticsLayout : public ::testing::Test
 {
@@ -326,6 +358,9 @@ TEST_F(StaticsLayout, RowsAlternateWithTheDealersAndHoldTheRecord)
 
 TEST_F(StaticsLayout, SizeFollowsTheWidestRowAndCentresTheButton)
 {
+    // A title bar font so small that the rows decide the width.
+    TitleFont font(1);
+    Sheet.ShowScore();
     const QList<QLabel*> labels = SheetLabels(Sheet);
     ASSERT_EQ(labels.size(), 22);
     const int widest = std::max(RightEdge(labels[10]), RightEdge(labels[21]));
@@ -347,6 +382,62 @@ TEST_F(StaticsLayout, SizeFollowsTheWidestRowAndCentresTheButton)
     ASSERT_EQ(again.size(), 22);
     EXPECT_EQ(again[10]->text(), "12-1");
     EXPECT_EQ(Sheet.width(), std::max(RightEdge(again[10]), RightEdge(again[21])) + 20);
+}
+
+// Whether the style's title bar, as wide as the sheet, has room for the whole title.
+bool TitleFits(const TStaticsDialog& Sheet)
+{
+    QStyleOptionTitleBar bar;
+    bar.initFrom(&Sheet);
+    bar.titleBarFlags = Sheet.windowFlags();
+    bar.text = Sheet.windowTitle();
+    bar.rect = QRect(0, 0, Sheet.width(),
+                     Sheet.style()->pixelMetric(QStyle::PM_TitleBarHeight, &bar, &Sheet));
+    const QRect label =
+        Sheet.style()->subControlRect(QStyle::CC_TitleBar, &bar, QStyle::SC_TitleBarLabel, &Sheet);
+    return QFontMetrics(QApplication::font("QMdiSubWindowTitleBar"))
+               .horizontalAdvance(Sheet.windowTitle()) <= label.width();
+}
+
+// The title names the winner: the sheet widens as far as the title needs in the title
+// bar's font, and otherwise keeps the width of its widest row.
+TEST(StaticsSheet, TheWholeTitleFitsTheSheet)
+{
+    const struct
+    {
+        const char* Name;
+        int FontPixels;
+        int32_t AI, Player;
+        QString Title;
+        bool Widened;
+    } cases[] = {
+        {"ComputerWinsUnderALargeFont", 24, 1, 0, "Play-off winner is Computer!", true},
+        {"PlayerWinsUnderALargeFont", 24, 0, 1, "Play-off winner is Ann!", true},
+        {"IntermissionUnderALargeFont", 30, 0, 0, "First intermission", true},
+        {"ComputerWinsUnderATinyFont", 1, 1, 0, "Play-off winner is Computer!", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TitleFont font(c.FontPixels);
+        QuietSheet sheet;
+        // A name long enough that the row is wider than the buttons' room alone.
+        sheet.NewGame(alComputer, boOne, c.Widened ? "Ann" : "Maximilianus");
+        sheet.Initialize(0, 0);
+        sheet.SetPeriod("0-0", "");
+        if (c.AI != c.Player) {
+            sheet.SetPeriod("0-0", "");
+            sheet.Initialize(c.AI, c.Player);
+            sheet.SetPeriod("x", "");
+        }
+        EXPECT_EQ(sheet.windowTitle(), c.Title);
+        EXPECT_TRUE(TitleFits(sheet)) << sheet.width();
+        const QList<QLabel*> labels = SheetLabels(sheet);
+        ASSERT_EQ(labels.size(), 11);
+        const int rowWidth = RightEdge(labels.last()) + 20;
+        EXPECT_EQ(sheet.width() > rowWidth, c.Widened) << sheet.width() << " " << rowWidth;
+        // The button stays in the middle of the sheet.
+        EXPECT_EQ(Probe::OKButton(sheet)->x(), HalfToEven(sheet.width()) - HalfToEven(75));
+    }
 }
 
 TEST(StaticsSheet, NamesAndGoalsAreShownAsTextNeverAsMarkup)

@@ -8,10 +8,14 @@
 
 #include <climits>
 #include <csignal>
+#include <functional>
+#include <thread>
 #include <vector>
 
+#include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -254,10 +258,25 @@ INSTANTIATE_TEST_SUITE_P(
                  L({"[T]", "b=1", ""})},
         ReadCase{"NulBytesStay", QByteArray("[S]\na=\0b\n", 9),
                  QStringList{QStringLiteral("[S]"), QString::fromUtf8("a=\0b", 4), QString()}},
-        // Not text in the locale's encoding: read as Latin-1 so that writing it back
-        // returns the same bytes.
-        ReadCase{"InvalidBytesKeptAsLatin1", QByteArray("[S]\na=\xff\xfe\n"),
-                 QStringList{QStringLiteral("[S]"), QStringLiteral("a=\u00ff\u00fe"), QString()}},
+        // Bytes that are no UTF-8 each read as the escape U+DC00 + byte, which writes
+        // back as that byte; the valid text around them reads as what it encodes.
+        ReadCase{"InvalidBytesKeptAsEscapes", QByteArray("[S]\na=\xff\xfe\n"),
+                 QStringList{QStringLiteral("[S]"), QStringLiteral("a=\xdcff\xdcfe"), QString()}},
+        ReadCase{"TruncatedSequenceAtTheEndKept", QByteArray("[S]\nk=caf\xc3"),
+                 QStringList{QStringLiteral("[S]"), QStringLiteral("k=caf\xdcc3"), QString()}},
+        ReadCase{"ValidTextBesideAForeignByte", QByteArray("[S]\na=Jos\xc3\xa9\nb=caf\xe9\n"),
+                 QStringList{QStringLiteral("[S]"), QStringLiteral("a=Jos\u00e9"),
+                             QStringLiteral("b=caf\xdce9"), QString()}},
+        ReadCase{
+            "CutSequenceBeforeValidText", QByteArray("[S]\na=\xe2\x82\xc3\xa9\n"),
+            QStringList{QStringLiteral("[S]"), QStringLiteral("a=\xdce2\xdc82\u00e9"), QString()}},
+        ReadCase{"OverlongAndSurrogateFormsAreNoText",
+                 QByteArray("[S]\na=\xc0\xaf\nb=\xed\xa0\x80\nc=\xf4\x90\x80\x80\n"),
+                 QStringList{QStringLiteral("[S]"), QStringLiteral("a=\xdcc0\xdcaf"),
+                             QStringLiteral("b=\xdced\xdca0\xdc80"),
+                             QStringLiteral("c=\xdcf4\xdc90\xdc80\xdc80"), QString()}},
+        ReadCase{"FourByteCharacter", QByteArray("[S]\na=\xf0\x9f\x83\x8f\n"),
+                 QStringList{QStringLiteral("[S]"), QStringLiteral("a=\U0001F0CF"), QString()}},
         ReadCase{"Utf8Text", QByteArray("[Spieler]\nName=J\xc3\xbcrgen\n"),
                  QStringList{QStringLiteral("[Spieler]"), QStringLiteral("Name=J\u00fcrgen"),
                              QString()}},
@@ -711,6 +730,73 @@ TEST_F(FileFormatTest, WritesCrLfAndLeavesOutEmptySections)
         QByteArray("[Options]\r\nPlayerName=J\xc3\xbcrgen\r\nDealer=1\r\n\r\n[Z]\r\nk=\r\n\r\n"));
 }
 
+struct EncodingCase
+{
+    const char* name;
+    QByteArray bytes;
+};
+
+void PrintTo(const EncodingCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class EncodingRoundTripTest : public IniFileTest, public ::testing::WithParamInterface<EncodingCase>
+{
+};
+
+// A save after a change elsewhere writes every old byte back as it was, and the new
+// value, which Latin-1 cannot hold, as UTF-8.
+TEST_P(EncodingRoundTripTest, KeepsEveryByteAndWritesNewTextAsUtf8)
+{
+    WriteBytes(Path(), GetParam().bytes);
+    {
+        TIniDocument doc(Path());
+        doc.WriteString(QStringLiteral("New"), QStringLiteral("Name"),
+                        QStringLiteral("\u0141ukasz \u4e09"));
+        doc.UpdateFile();
+    }
+    EXPECT_EQ(ReadBytes(Path()),
+              GetParam().bytes + "[New]\r\nName=\xc5\x81ukasz \xe4\xb8\x89\r\n\r\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, EncodingRoundTripTest,
+    ::testing::Values(EncodingCase{"Utf8", "[S]\r\na=Jos\xc3\xa9\r\n\r\n"},
+                      EncodingCase{"Latin1", "[S]\r\na=caf\xe9 cr\xe8me\r\n\r\n"},
+                      EncodingCase{"MixedLines", "[S]\r\na=Jos\xc3\xa9\r\nb=caf\xe9\r\n\r\n"},
+                      EncodingCase{"EveryHighByteAlone",
+                                   [] {
+                                       QByteArray bytes = "[S]\r\n";
+                                       for (int b = 0x80; b <= 0xff; ++b)
+                                           bytes +=
+                                               "k" + QByteArray::number(b) + '=' + char(b) + "\r\n";
+                                       return bytes + "\r\n";
+                                   }()},
+                      EncodingCase{"EscapeLikeBytes", "[S]\r\na=\xed\xb2\x80\xed\xb3\xbf\r\n\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Reading and writing keep no state from one text to the next: a sequence cut short at the
+// end of one value does not swallow the start of the next.
+TEST(IniEncoding, EachTextIsDecodedAndEncodedOnItsOwn)
+{
+    TIniDocument doc;
+    doc.WriteAnsiString("S", "a", "caf\xc3");
+    doc.WriteAnsiString("S", "b", "\xa9t\xc3\xa9");
+    EXPECT_EQ(doc.ReadString(QStringLiteral("S"), QStringLiteral("a"), {}),
+              QStringLiteral("caf\xdcc3"));
+    EXPECT_EQ(doc.ReadString(QStringLiteral("S"), QStringLiteral("b"), {}),
+              QStringLiteral("\xdca9t\u00e9"));
+    EXPECT_EQ(doc.ReadAnsiString(QStringLiteral("S"), QStringLiteral("a"), {}),
+              QByteArray("caf\xc3"));
+    EXPECT_EQ(doc.ReadAnsiString(QStringLiteral("S"), QStringLiteral("b"), {}),
+              QByteArray("\xa9t\xc3\xa9"));
+    // A character of two UTF-16 units whose second unit looks like an escape is text.
+    doc.WriteString(QStringLiteral("S"), QStringLiteral("c"), QStringLiteral("\U000100FF"));
+    EXPECT_EQ(doc.ReadAnsiString(QStringLiteral("S"), QStringLiteral("c"), {}),
+              QByteArray("\xf0\x90\x83\xbf"));
+}
+
 TEST_F(FileFormatTest, UnchangedDocumentNeverWrites)
 {
     const QByteArray original = "[Options]\nPlayerName=Bob\n\n[options]\nx=1\n";
@@ -882,20 +968,135 @@ TEST_F(FailureTest, ReadOnlyFileIsNotReplaced)
     EXPECT_EQ(ReadBytes(Path()), QByteArray("[A]\r\nk=1\r\n"));
 }
 
-TEST_F(FailureTest, ReadOnlyFolderKeepsTheOldFile)
+// Runs Work on a thread that cannot override file permissions, as a player's program
+// cannot; root's access checks also use the permitted set, so the power goes from both.
+// Capabilities belong to a thread, so the other tests keep theirs. False when the thread
+// could not give the power up.
+bool RunWithoutOverride(const std::function<void()>& Work)
 {
-    if (IsRoot())
-        GTEST_SKIP() << "root creates files in read-only folders";
-    WriteBytes(Path(), "[A]\r\nk=1\r\n");
+    bool ran = false;
+    std::thread worker([&] {
+        if (::geteuid() == 0) {
+            __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+            __user_cap_data_struct caps[2]{};
+            if (::syscall(SYS_capget, &header, caps) != 0)
+                return;
+            caps[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+            caps[0].permitted &= ~(1u << CAP_DAC_OVERRIDE);
+            if (::syscall(SYS_capset, &header, caps) != 0)
+                return;
+        }
+        Work();
+        ran = true;
+    });
+    worker.join();
+    return ran;
+}
+
+enum class TFileSetting
+{
+    Ordinary,
+    HardLinked,
+    OtherUsers,
+    ReadOnlyFolder,
+    ReadOnlyFolderAndFile,
+};
+
+struct WriteWayCase
+{
+    const char* name;
+    TFileSetting setting;
+    bool inPlace; // the file keeps its inode
+    bool fails;
+};
+
+void PrintTo(const WriteWayCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class WriteWayTest : public FailureTest, public ::testing::WithParamInterface<WriteWayCase>
+{
+protected:
+    void TearDown() override { ::chmod(QFile::encodeName(FDir.path()).constData(), 0755); }
+};
+
+// A file is replaced whole where that keeps it what it was; a file with other links, one
+// of another user, and one in a folder that takes no new file are rewritten in place. Only
+// when neither way can write does the save fail, and then the file stays as it was.
+TEST_P(WriteWayTest, ReplacesTheFileOrRewritesItInPlace)
+{
+    const WriteWayCase& c = GetParam();
+    // The new text is shorter: nothing of the old may be left at its end.
+    const QByteArray before = "[A]\r\nk=1\r\nx=a longer line\r\n\r\n";
+    const QByteArray after = "[A]\r\nk=2\r\n\r\n";
+    WriteBytes(Path(), before);
+    const QByteArray path = QFile::encodeName(Path());
+    const QString link = Path(QStringLiteral("link.ini"));
+    QStringList entries{QStringLiteral("settings.ini")};
+    switch (c.setting) {
+    case TFileSetting::Ordinary:
+        break;
+    case TFileSetting::HardLinked:
+        ASSERT_EQ(::link(path.constData(), QFile::encodeName(link).constData()), 0);
+        entries.prepend(QStringLiteral("link.ini"));
+        break;
+    case TFileSetting::OtherUsers:
+        if (!IsRoot())
+            GTEST_SKIP() << "only root can give a file to another user";
+        ASSERT_EQ(::chown(path.constData(), 65534, 65534), 0);
+        ASSERT_EQ(::chmod(path.constData(), 0666), 0);
+        break;
+    case TFileSetting::ReadOnlyFolderAndFile:
+        ASSERT_EQ(::chmod(path.constData(), 0444), 0);
+        [[fallthrough]];
+    case TFileSetting::ReadOnlyFolder:
+        ASSERT_EQ(::chmod(QFile::encodeName(FDir.path()).constData(), 0555), 0);
+        break;
+    }
+    struct stat old;
+    ASSERT_EQ(::stat(path.constData(), &old), 0);
+
     TIniDocument doc(Path());
     doc.WriteString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
-    const QByteArray folder = QFile::encodeName(FDir.path());
-    ASSERT_EQ(::chmod(folder.constData(), 0555), 0);
-    EXPECT_THROW(doc.UpdateFile(), EIniFileError);
-    ::chmod(folder.constData(), 0755);
-    EXPECT_TRUE(doc.HasChanged());
-    EXPECT_EQ(ReadBytes(Path()), QByteArray("[A]\r\nk=1\r\n"));
+    doc.DeleteKey(QStringLiteral("A"), QStringLiteral("x"));
+    QString error;
+    ASSERT_TRUE(RunWithoutOverride([&] {
+        try {
+            doc.UpdateFile();
+        } catch (const EIniFileError& e) {
+            error = e.message();
+        }
+    })) << "could not give up the power to override file permissions";
+    ::chmod(QFile::encodeName(FDir.path()).constData(), 0755);
+
+    EXPECT_EQ(!error.isEmpty(), c.fails) << error.toStdString();
+    EXPECT_EQ(ReadBytes(Path()), c.fails ? before : after);
+    if (c.setting == TFileSetting::HardLinked) {
+        EXPECT_EQ(ReadBytes(link), after);
+    }
+    struct stat now;
+    ASSERT_EQ(::stat(path.constData(), &now), 0);
+    EXPECT_EQ(now.st_ino == old.st_ino, c.inPlace);
+    EXPECT_EQ(now.st_uid, old.st_uid);
+    EXPECT_EQ(now.st_gid, old.st_gid);
+    EXPECT_EQ(now.st_mode, old.st_mode);
+    EXPECT_EQ(now.st_nlink, old.st_nlink);
+    // No temporary file is left behind.
+    EXPECT_EQ(QDir(FDir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              entries);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, WriteWayTest,
+    ::testing::Values(WriteWayCase{"OrdinaryFileIsReplaced", TFileSetting::Ordinary, false, false},
+                      WriteWayCase{"HardLinkedFile", TFileSetting::HardLinked, true, false},
+                      WriteWayCase{"OtherUsersFile", TFileSetting::OtherUsers, true, false},
+                      WriteWayCase{"WritableFileInAReadOnlyFolder", TFileSetting::ReadOnlyFolder,
+                                   true, false},
+                      WriteWayCase{"ReadOnlyFileInAReadOnlyFolder",
+                                   TFileSetting::ReadOnlyFolderAndFile, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A write that fails half-way (here: the file size limit, which holds for root too) leaves
 // the old file exactly as it was and no temporary file behind.

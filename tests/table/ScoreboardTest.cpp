@@ -157,3 +157,71 @@ TEST_F(ScoreboardTest, GoalsAreReadFromTheCaptionsWithBlanksRemoved)
         EXPECT_EQ((F().*A::GoalsOf)(tuPlayer), goals) << caption;
     }
 }
+
+struct NameCase
+{
+    const char* Name;
+    QString PlayerName;
+    QString Shown; // empty: cut short with "…"
+};
+
+void PrintTo(const NameCase& Case, std::ostream* Out)
+{
+    *Out << Case.Name;
+}
+
+class ScoreboardNameTest : public ScoreboardTest, public ::testing::WithParamInterface<NameCase>
+{
+};
+
+// No text of the strip runs into another: a name too wide for its room is cut short and
+// keeps its whole text in a tooltip; a blank name shows as the designed one.
+TEST_P(ScoreboardNameTest, NoTextOverlapsAnother)
+{
+    const NameCase& c = GetParam();
+    for (const TDealer dealer : {alComputer, alPlayer}) {
+        SCOPED_TRACE(int(dealer));
+        Build(dealer, c.PlayerName);
+        QLabel* name = Label(A::FPlayerLabel);
+        if (c.Shown.isEmpty()) {
+            EXPECT_TRUE(name->text().endsWith(QChar(0x2026))) << name->text().toStdString();
+            EXPECT_TRUE(c.PlayerName.startsWith(name->text().chopped(1)));
+            EXPECT_EQ(name->toolTip(),
+                      "<p style=\"white-space:pre\">" + c.PlayerName.toHtmlEscaped() + "</p>");
+        } else {
+            EXPECT_EQ(name->text(), c.Shown);
+            EXPECT_EQ(name->toolTip(), QString());
+        }
+        EXPECT_EQ(name->size(), name->sizeHint());
+
+        const QWidget* parts[] = {Arrow(A::FTurnArrowComputerImage),
+                                  Label(A::FComputerLabel),
+                                  Label(A::FComputerGoalsLabel),
+                                  Arrow(A::FTurnArrowPlayerImage),
+                                  name,
+                                  Label(A::FPlayerGoalsLabel),
+                                  Label(A::FPeriodLabel),
+                                  Label(A::FPeriodTimeLabel)};
+        for (const QWidget* a : parts) {
+            for (const QWidget* b : parts) {
+                if (a == b)
+                    continue;
+                EXPECT_FALSE(a->geometry().intersects(b->geometry()))
+                    << a->metaObject()->className() << " at " << a->x() << " meets "
+                    << b->metaObject()->className() << " at " << b->x();
+            }
+        }
+        const int groupsEnd =
+            std::max(RightOf(Label(A::FComputerGoalsLabel)), RightOf(Label(A::FPlayerGoalsLabel)));
+        EXPECT_LE(groupsEnd + 10, Label(A::FPeriodLabel)->x());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ScoreboardNameTest,
+                         ::testing::Values(NameCase{"Fits", "Player", "Player"},
+                                           NameCase{"TenWideLetters", "MMMMMMMMMM", ""},
+                                           NameCase{"LongStoredName", "Maximilianus the Great", ""},
+                                           NameCase{"MarkupIsText", "<b>WWWWWWWWWWWW</b>", ""},
+                                           NameCase{"Empty", "", "Player"},
+                                           NameCase{"OnlyBlanks", "   ", "Player"}),
+                         [](const auto& info) { return std::string(info.param.Name); });

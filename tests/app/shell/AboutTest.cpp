@@ -62,14 +62,13 @@ TEST_F(AboutScreenTest, BuildsSixtyLayersOverTheTable)
     ASSERT_NE(Screen(), nullptr);
     EXPECT_EQ(Screen()->Layers().Count(), 60);
     EXPECT_TRUE(F().AboutThreadedTimer->Enabled());
-    ASSERT_NE(F().*A::FShape2, nullptr);
-    EXPECT_EQ((F().*A::FShape2)->geometry(),
-              QRect(0, Screen()->height() - 1, Screen()->width(), 1));
-
-    // It covers the panel from its inner top-left corner, as high as the whole panel.
+    // It covers the panel from its inner top-left corner, as high as the whole panel, and
+    // shows only the inside, its line at the bottom of it.
     const QRect inside = F().CardTablePanel->contentsRect();
     EXPECT_EQ(Screen()->geometry(),
               QRect(inside.left(), inside.top(), inside.width(), F().CardTablePanel->height()));
+    ASSERT_NE(F().*A::FShape2, nullptr);
+    EXPECT_EQ((F().*A::FShape2)->geometry(), QRect(0, inside.height() - 1, inside.width(), 1));
 
     // The cards draw their alpha, place and velocity in that order from the one generator.
     SeedRandom(77);
@@ -192,6 +191,29 @@ TEST_F(AboutScreenTest, TicksMoveEveryCardByItsVelocity)
 }
 
 // A click anywhere on the screen removes it: on the background, a card or the logo.
+// The panel's black border, and the black line under the strip, stay in view on all four
+// sides while the screen lies over the table.
+TEST_F(AboutScreenTest, ThePanelsBorderAndBottomLineStayBlack)
+{
+    Show();
+    QFrame& panel = *F().CardTablePanel;
+    const QImage shot = panel.grab().toImage();
+    const QRect outer = panel.rect();
+    const QRgb black = qRgb(0, 0, 0);
+    int wrong = 0;
+    for (int x = 0; x < outer.width(); ++x) {
+        for (const int y : {0, outer.height() - 1, outer.height() - 2})
+            wrong += shot.pixel(x, y) != black;
+    }
+    for (int y = 0; y < outer.height(); ++y) {
+        for (const int x : {0, outer.width() - 1})
+            wrong += shot.pixel(x, y) != black;
+    }
+    EXPECT_EQ(wrong, 0);
+    // Inside, the screen's green shows.
+    EXPECT_EQ(shot.pixel(2, outer.height() - 3), qRgb(0, 128, 0));
+}
+
 class AboutClickTest : public AboutScreenTest, public ::testing::WithParamInterface<const char*>
 {
 };

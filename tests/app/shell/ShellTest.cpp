@@ -7,10 +7,12 @@
 #include "platform/ErrorMessage.h"
 
 #include <QFrame>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QWindow>
 
+#include <cmath>
 #include <stdexcept>
 
 namespace {
@@ -368,6 +370,59 @@ TEST_F(ShellTest, FixedFrameHoldsMenuTableAndStrip)
     EXPECT_EQ(strip.height(), 17);
     EXPECT_GE(strip.top(), table.bottom() + 1);
     EXPECT_LE(strip.bottom(), inside.bottom());
+}
+
+// The contrast of two colours as WCAG counts it: 1 (the same) to 21 (black on white).
+double Contrast(QRgb A, QRgb B)
+{
+    const auto luminance = [](QRgb c) {
+        const auto linear = [](int v) {
+            const double x = v / 255.0;
+            return x <= 0.04045 ? x / 12.92 : std::pow((x + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c));
+    };
+    const double a = luminance(A), b = luminance(B);
+    return (std::max(a, b) + 0.05) / (std::min(a, b) + 0.05);
+}
+
+// The item under the pointer stands out from the menu as it is drawn, and its black text
+// reads on it.
+TEST_F(ShellTest, TheMenuHighlightIsSeenWithBlackTextOnIt)
+{
+    F().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&F()));
+    const struct
+    {
+        const char* Menu;
+        QAction* Highlighted;
+        QAction* Other;
+    } cases[] = {{"GameMenu", F().FileOptionsAction, F().FileScoreAction},
+                 {"HelpMenu", F().HelpAboutAction, F().HelpIndexAction}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Menu);
+        auto* menu = F().findChild<QMenu*>(QString::fromLatin1(c.Menu));
+        ASSERT_NE(menu, nullptr);
+        menu->popup(F().mapToGlobal(QPoint(0, 25)));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        menu->setActiveAction(c.Highlighted);
+        const QImage shot = menu->grab().toImage();
+        menu->hide();
+        // Right of the text, where only the item's background is drawn.
+        const QRect lit = menu->actionGeometry(c.Highlighted);
+        const QRect plain = menu->actionGeometry(c.Other);
+        const QRgb highlight = shot.pixel(lit.right() - 4, lit.center().y());
+        const QRgb background = shot.pixel(plain.right() - 4, plain.center().y());
+        EXPECT_GE(Contrast(highlight, background), 3.0)
+            << std::hex << highlight << " on " << background;
+        EXPECT_EQ(menu->palette().color(QPalette::HighlightedText), QColor(Qt::black));
+        EXPECT_GE(Contrast(highlight, qRgb(0, 0, 0)), 4.5) << std::hex << highlight;
+    }
+    const QPalette bar = F().ActionMainMenuBar1->palette();
+    EXPECT_EQ(bar.color(QPalette::HighlightedText), QColor(Qt::black));
+    EXPECT_GE(Contrast(bar.color(QPalette::Highlight).rgb(), qRgb(0, 0, 0)), 4.5);
+    EXPECT_GE(Contrast(bar.color(QPalette::Highlight).rgb(), bar.color(QPalette::Window).rgb()),
+              3.0);
 }
 
 TEST_F(ShellTest, ExitAndAboutCarryTheirPictures)
