@@ -62,6 +62,8 @@ protected:
     void FormActivate();
     void FormClose();
     bool event(QEvent* e) override;            // first activation -> FormActivate
+    // The pointer leaving the table darkens the hover frame.
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;  // deferred while a sequence runs
     void CreateMenu();
     void FileNewGameActionExecute();
@@ -87,6 +89,13 @@ protected:
     // Fills FLocationArray with the straight path from the card's place to Dest.
     void ComputeCardPath(const TFloatRect& From, const TFloatRect& Dest);
     void SetLayerOpacity(TBitmapLayer* Layer, uint8_t Alpha);
+    // Darkens every lit frame whose slot the player may not play to now: after the marks
+    // change, and (with NoneStays) when the pointer leaves the table.
+    void DarkenStaleFrames(bool NoneStays = false);
+    // The slot whose card rectangle holds (X, Y), edges included, or -1.
+    int SlotAt(int X, int Y) const;
+    // Whether a press on Slot may start the player's move now.
+    bool PlayerMayPlay(int Slot) const;
 
     // --- Engine (game/) ---------------------------------------------------------------
     void StartSeries();
@@ -165,6 +174,7 @@ protected:
     QFrame* FShape1 = nullptr;
     QFrame* FShape2 = nullptr;
     QFrame* FStaticsPanel = nullptr;
+    int FLastHotSpot = 1; // the slot under the pointer at the previous mouse move, -1 for none
 
     // --- Engine state -------------------------------------------------------------------
     TPackOfCards FPackOfCards;

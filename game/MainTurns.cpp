@@ -102,6 +102,7 @@ void TMainForm::NextMove(TTurn Turn)
         any = any || FHotSpotRects[slot].Canplay;
     if (!any)
         FHotSpotRects[slotDiscard].Canplay = true;
+    DarkenStaleFrames();
 
     SwitchTurn(Turn);
 }
@@ -156,18 +157,10 @@ void TMainForm::HotSpotMouseDown(TBitmapLayer* /*Sender*/, Qt::MouseButton /*But
         ~TAcceptClicks() { Flag = true; }
     } acceptClicks{FCanMoveCard};
 
-    int found = -1;
-    for (int slot = 1; slot <= SlotCount; ++slot) {
-        const TFloatRect& r = FHotSpotRects[slot].HotSpotLocation;
-        if (r.Left <= X && X <= r.Right && r.Top <= Y && Y <= r.Bottom) {
-            found = slot;
-            break;
-        }
-    }
-    if (found < 0)
-        return;
-    // Only a lit frame counts: the table lights it when the slot is playable for the player.
-    if (FHotSpotRects[found].HSLayer->Bitmap().MasterAlpha() != 255)
+    // The marks decide; the lit frame only shows that the pointer came there. A frame lit
+    // during the last flight may belong to a slot the new top card cannot play to.
+    const int found = SlotAt(X, Y);
+    if (!PlayerMayPlay(found) || FHotSpotRects[found].HSLayer->Bitmap().MasterAlpha() != 255)
         return;
 
     if (CarryOutMove(tuPlayer, found))
