@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include "game/Lib.h"
+#include "game/Match.h"
 #include "platform/Image32.h"
 
 #include <functional>
@@ -110,10 +111,6 @@ protected:
     // The end of a period: goal cards face up, the score sheet, and what it decides next.
     void EndPeriod();
     void NextMove(TTurn Turn);
-    void MarkOwnSlot(int Slot);
-    void MarkForwardSlot(int Slot);
-    void MarkDefenderSlot(int Defender, int Partner, int NearWing, int Centre, int FarWing);
-    void MarkGoalSlot(int Goal, int DefenderA, int DefenderB, int WingA, int Centre, int WingB);
     void SwitchTurn(TTurn Turn);
     void HotSpotMouseDown(TBitmapLayer* Sender, Qt::MouseButton Button,
                           Qt::KeyboardModifiers Shift, int X, int Y);
@@ -129,10 +126,17 @@ protected:
     int ChooseProFillSlot();
     int ChooseAllStarFillSlot();
     int CountOwnVacancies();
-    int RemainingHalfMinutes();
+    int RemainingHalfMinutes() const;
     bool OwnGoalCovered();
     bool AnyFieldSlotPlayable();
     int SlotValueSum(int SlotA, int SlotB);
+
+    // The position on the table as the rules engine sees it: cards, marks, top card, turn,
+    // clock, level and what the computer remembers of the last shots.
+    TMatch EngineView() const;
+    // The computer's choice by Choose (one of the engine's levels or their parts), with
+    // what the level remembers of it noted back into the window's fields.
+    int ChooseWith(int (*Choose)(const TMatch&, TMatchRandom&));
 
     // Helpers shared by the engine and the presentation.
     TPlayingCard* TopCard();
