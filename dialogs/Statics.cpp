@@ -26,13 +26,6 @@ QString WithoutTrailingBlanks(const QString& Text)
     return Text.left(end);
 }
 
-// Half of a non-negative number, rounded to the nearest integer, ties to the even one.
-int HalfRoundedToEven(int Value)
-{
-    const int half = Value / 2;
-    return (Value % 2 != 0 && half % 2 != 0) ? half + 1 : half;
-}
-
 int RightEdge(const QWidget* Widget)
 {
     return Widget->x() + Widget->width();
@@ -238,7 +231,7 @@ void TStaticsDialog::BuildSheet()
     // The sizes below are the window's outer sizes, frame included.
     const int outerWidth = widest + 20;
     const int buttonTop = y + 20;
-    const int buttonLeft = HalfRoundedToEven(outerWidth) - HalfRoundedToEven(OKButton->width());
+    const int buttonLeft = HalfTiesToEven(outerWidth) - HalfTiesToEven(OKButton->width());
     const int outerHeight = buttonTop + OKButton->height() + 40;
     OKButton->move(buttonLeft, buttonTop);
 

@@ -1,6 +1,7 @@
 #include "game/Lib.h"
 
 #include "game/Match.h"
+#include "table/TableLook.h"
 
 #include <QGuiApplication>
 #include <QRandomGenerator>
@@ -54,7 +55,7 @@ quint32 ClockSeed()
 }
 
 // The pack's place on the table (slot 1).
-constexpr TFloatRect PackRect{8, 232, 61, 315};
+constexpr TFloatRect PackRect{8, 232, 8 + CardWidth, 232 + CardHeight};
 
 } // namespace
 

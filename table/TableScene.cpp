@@ -1,6 +1,7 @@
 // The card table: slot outlines and marks, one highlight frame per slot, the cards'
 // pictures, and the hover that lights a slot the player may play to.
 #include "app/Main.h"
+#include "table/TableLook.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -9,14 +10,10 @@
 
 namespace {
 
-constexpr int CardWidth = 53;
-constexpr int CardHeight = 83;
 constexpr int FrameMargin = 3;
 constexpr int TableWidth = 344;
 constexpr int TableHeight = 538;
 constexpr int StripHeight = 17;
-
-const QColor TableGreen(0, 128, 0);
 
 // Top-left corners of the card rectangles of slots 1..14.
 struct TSlotPlace
@@ -67,7 +64,7 @@ TBitmapLayer* AddPictureLayer(TImage32& image, const TBitmap32& picture, uint8_t
 void TMainForm::BuildTableScene()
 {
     FGameTableImage = new TImage32(CardTablePanel);
-    FGameTableImage->SetColor(TableGreen);
+    FGameTableImage->SetColor(TableGreen());
     FGameTableImage->setFixedHeight(TableHeight);
     FGameTableImage->resize(TableWidth, TableHeight);
     FGameTableImage->OnMouseMove = [this](QObject* Sender, Qt::KeyboardModifiers Shift, int X,
