@@ -3,7 +3,7 @@
 
 #include <QColor>
 
-inline constexpr int CardWidth = 53;  // every card picture and slot
+inline constexpr int CardWidth = 53; // every card picture and slot
 inline constexpr int CardHeight = 83;
 
 // The cloth of the card table: red 0, green 128, blue 0.
