@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "dialogs/DialogFont.h"
+#include "game/Match.h"
 
 TStaticsDialog* StaticsDialog = nullptr;
 
@@ -107,10 +108,8 @@ void TStaticsDialog::ClearPeriodResults()
 
 void TStaticsDialog::SetGamesDrawed()
 {
-    const int32_t leader = std::max(FAIWins, FPlayerWins);
-    FGamesDrawed = uint8_t(FAIWins + FPlayerWins + int32_t(FGamesBestOf) + 1 - leader);
     // The record has room for the longest series; never lay out rows it cannot hold.
-    FGamesDrawed = std::min<uint8_t>(FGamesDrawed, MaxGames);
+    FGamesDrawed = uint8_t(std::min(GamesToPlay(FAIWins, FPlayerWins, FGamesBestOf), MaxGames));
     for (int row = 1; row <= FGamesDrawed; ++row) {
         if (Cell(row, 1).isEmpty()) {
             for (int column : {1, 3, 5, 7})
@@ -138,8 +137,7 @@ TSetPeriodResult TStaticsDialog::RefereePeriod(const QString& PeriodResult, cons
     }
 
     const bool inOvertime = FPeriod > 3;
-    const bool gameOver =
-        (FPeriod == 3 && FAIGoals != FPlayerGoals) || (inOvertime && !Goals.isEmpty());
+    const bool gameOver = GameOverAfterPeriod(FPeriod, FAIGoals, FPlayerGoals, !Goals.isEmpty());
     if (!gameOver)
         return spnewperiod;
 
