@@ -4,6 +4,7 @@
 #include "app/HelpSystem.h"
 #include "dialogs/DialogFont.h"
 #include "assets/pictures/GameImages.h"
+#include "table/TableLook.h"
 #include "timer/ThreadedTimer.h"
 
 #include <QFrame>
@@ -42,7 +43,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
     CardTablePanel->setLineWidth(1);
     CardTablePanel->setAutoFillBackground(true);
     QPalette panelPalette = CardTablePanel->palette();
-    panelPalette.setColor(QPalette::Window, QColor(0, 128, 0));
+    panelPalette.setColor(QPalette::Window, TableGreen());
     panelPalette.setColor(QPalette::WindowText, Qt::black); // the border
     CardTablePanel->setPalette(panelPalette);
     setCentralWidget(CardTablePanel);

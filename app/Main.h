@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include "game/Lib.h"
+#include "game/Match.h"
 #include "platform/Image32.h"
 
 #include <functional>
@@ -62,6 +63,8 @@ protected:
     void FormActivate();
     void FormClose();
     bool event(QEvent* e) override;            // first activation -> FormActivate
+    // The pointer leaving the table darkens the hover frame.
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;  // deferred while a sequence runs
     void CreateMenu();
     void FileNewGameActionExecute();
@@ -87,6 +90,13 @@ protected:
     // Fills FLocationArray with the straight path from the card's place to Dest.
     void ComputeCardPath(const TFloatRect& From, const TFloatRect& Dest);
     void SetLayerOpacity(TBitmapLayer* Layer, uint8_t Alpha);
+    // Darkens every lit frame whose slot the player may not play to now: after the marks
+    // change, and (with NoneStays) when the pointer leaves the table.
+    void DarkenStaleFrames(bool NoneStays = false);
+    // The slot whose card rectangle holds (X, Y), edges included, or -1.
+    int SlotAt(int X, int Y) const;
+    // Whether a press on Slot may start the player's move now.
+    bool PlayerMayPlay(int Slot) const;
 
     // --- Engine (game/) ---------------------------------------------------------------
     void StartSeries();
@@ -101,10 +111,6 @@ protected:
     // The end of a period: goal cards face up, the score sheet, and what it decides next.
     void EndPeriod();
     void NextMove(TTurn Turn);
-    void MarkOwnSlot(int Slot);
-    void MarkForwardSlot(int Slot);
-    void MarkDefenderSlot(int Defender, int Partner, int NearWing, int Centre, int FarWing);
-    void MarkGoalSlot(int Goal, int DefenderA, int DefenderB, int WingA, int Centre, int WingB);
     void SwitchTurn(TTurn Turn);
     void HotSpotMouseDown(TBitmapLayer* Sender, Qt::MouseButton Button,
                           Qt::KeyboardModifiers Shift, int X, int Y);
@@ -120,10 +126,17 @@ protected:
     int ChooseProFillSlot();
     int ChooseAllStarFillSlot();
     int CountOwnVacancies();
-    int RemainingHalfMinutes();
+    int RemainingHalfMinutes() const;
     bool OwnGoalCovered();
     bool AnyFieldSlotPlayable();
     int SlotValueSum(int SlotA, int SlotB);
+
+    // The position on the table as the rules engine sees it: cards, marks, top card, turn,
+    // clock, level and what the computer remembers of the last shots.
+    TMatch EngineView() const;
+    // The computer's choice by Choose (one of the engine's levels or their parts), with
+    // what the level remembers of it noted back into the window's fields.
+    int ChooseWith(int (*Choose)(const TMatch&, TMatchRandom&));
 
     // Helpers shared by the engine and the presentation.
     TPlayingCard* TopCard();
@@ -165,6 +178,7 @@ protected:
     QFrame* FShape1 = nullptr;
     QFrame* FShape2 = nullptr;
     QFrame* FStaticsPanel = nullptr;
+    int FLastHotSpot = 1; // the slot under the pointer at the previous mouse move, -1 for none
 
     // --- Engine state -------------------------------------------------------------------
     TPackOfCards FPackOfCards;

@@ -15,6 +15,7 @@
 
 #include "dialogs/DialogFont.h"
 #include "platform/WindowSystem.h"
+#include "game/Match.h"
 
 TStaticsDialog* StaticsDialog = nullptr;
 
@@ -31,13 +32,6 @@ QString WithoutTrailingBlanks(const QString& Text)
     while (end > 0 && Text.at(end - 1).unicode() <= 32)
         --end;
     return Text.left(end);
-}
-
-// Half of a non-negative number, rounded to the nearest integer, ties to the even one.
-int HalfRoundedToEven(int Value)
-{
-    const int half = Value / 2;
-    return (Value % 2 != 0 && half % 2 != 0) ? half + 1 : half;
 }
 
 int RightEdge(const QWidget* Widget)
@@ -145,10 +139,8 @@ void TStaticsDialog::ClearPeriodResults()
 
 void TStaticsDialog::SetGamesDrawed()
 {
-    const int32_t leader = std::max(FAIWins, FPlayerWins);
-    FGamesDrawed = uint8_t(FAIWins + FPlayerWins + int32_t(FGamesBestOf) + 1 - leader);
     // The record has room for the longest series; never lay out rows it cannot hold.
-    FGamesDrawed = std::min<uint8_t>(FGamesDrawed, MaxGames);
+    FGamesDrawed = uint8_t(std::min(GamesToPlay(FAIWins, FPlayerWins, FGamesBestOf), MaxGames));
     for (int row = 1; row <= FGamesDrawed; ++row) {
         if (Cell(row, 1).isEmpty()) {
             for (int column : {1, 3, 5, 7})
@@ -176,8 +168,7 @@ TSetPeriodResult TStaticsDialog::RefereePeriod(const QString& PeriodResult, cons
     }
 
     const bool inOvertime = FPeriod > 3;
-    const bool gameOver =
-        (FPeriod == 3 && FAIGoals != FPlayerGoals) || (inOvertime && !Goals.isEmpty());
+    const bool gameOver = GameOverAfterPeriod(FPeriod, FAIGoals, FPlayerGoals, !Goals.isEmpty());
     if (!gameOver)
         return spnewperiod;
 
@@ -270,7 +261,7 @@ void TStaticsDialog::BuildSheet()
     // the winner: the sheet is never too narrow to show it whole.
     const int outerWidth = std::max(widest + 20, TitleWidth(*this));
     const int buttonTop = y + 20;
-    const int buttonLeft = HalfRoundedToEven(outerWidth) - HalfRoundedToEven(OKButton->width());
+    const int buttonLeft = HalfTiesToEven(outerWidth) - HalfTiesToEven(OKButton->width());
     const int outerHeight = buttonTop + OKButton->height() + 40;
     OKButton->move(buttonLeft, buttonTop);
 

@@ -1,6 +1,8 @@
 #include "game/Lib.h"
 
 #include "platform/WindowSystem.h"
+#include "game/Match.h"
+#include "table/TableLook.h"
 
 #include <QGuiApplication>
 #include <QRandomGenerator>
@@ -12,6 +14,12 @@
 QRandomGenerator& GameRandom()
 {
     static QRandomGenerator generator(1u);
+    return generator;
+}
+
+TMatchRandom& MatchRandom()
+{
+    static TMatchRandom generator;
     return generator;
 }
 
@@ -48,7 +56,7 @@ quint32 ClockSeed()
 }
 
 // The pack's place on the table (slot 1).
-constexpr TFloatRect PackRect{8, 232, 61, 315};
+constexpr TFloatRect PackRect{8, 232, 8 + CardWidth, 232 + CardHeight};
 
 } // namespace
 
@@ -81,10 +89,16 @@ void SwapCards(TPackOfCards& Pack, uint8_t I, uint8_t J)
 void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces)
 {
     const TSeedSource& source = ShuffleSeedSource();
-    SeedRandom(source ? source() : ClockSeed());
+    MatchRandom().Seed(source ? source() : ClockSeed());
+    TPackOrder order;
+    for (int i = 1; i <= CardCount; ++i)
+        order[i] = {Pack.Card(i).Suit, Pack.Card(i).Value};
+    ShufflePackOrder(order, MatchRandom());
 
     for (int i = 1; i <= CardCount; ++i) {
         TPlayingCard& card = Pack.Card(i);
+        card.Suit = order[i].Suit;
+        card.Value = order[i].Value;
         card.Kind = kindFaceUp;
         card.Beaten = false;
         TBitmap32& bitmap = card.Layer->Bitmap();
@@ -94,11 +108,6 @@ void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces)
         bitmap.SetMasterAlpha(0);
         card.Layer->SetLocation(PackRect);
     }
-
-    // J never reaches 52: the last place only changes hands when I itself is 52.
-    for (int pass = 0; pass < 3; ++pass)
-        for (int i = 1; i <= CardCount; ++i)
-            SwapCards(Pack, uint8_t(i), uint8_t(1 + RandomInt(CardCount - 1)));
 
     // Stack the layers in pack order, card 1 on top.
     for (int i = CardCount; i >= 1; --i)
@@ -116,15 +125,6 @@ QString OrdinalWord(unsigned N)
 }
 
 namespace {
-
-// Half of an extent rounded to the nearest integer, a tie going to the even neighbour.
-int HalfTiesToEven(int extent)
-{
-    const int low = extent / 2;
-    if (extent % 2 == 0)
-        return low;
-    return low % 2 == 0 ? low : low + 1;
-}
 
 QString CaptionFor(QMessageBox::Icon kind)
 {

@@ -8,25 +8,12 @@
 #include <cstdint>
 #include <functional>
 
+#include "game/Cards.h"
 #include "platform/Image32.h"
 
 class QWidget;
 class QRandomGenerator;
-
-enum TCardValue : uint8_t
-{
-    cvTwo, cvThree, cvFour, cvFive, cvSix, cvSeven, cvEight,
-    cvNine, cvTen, cvJack, cvQueen, cvKing, cvAce
-};
-enum TTurn : uint8_t { tuComputer, tuPlayer };
-enum TDealer : uint8_t { alComputer, alPlayer };
-enum TSkillLevel : uint8_t { slRookie, slPro, slAllStar };
-enum TGamesBestOf : uint8_t { boOne, boThree, boFive, boSeven };
-enum TAnimSpeed : uint8_t { asFast, asMedium, asLow };
-enum TSetPeriodResult : uint8_t { spnewperiod, spnewgame, spendofgame };
-
-// How a card shows on the table (`TPlayingCard::Kind`).
-enum : uint8_t { kindFaceUp = 0, kindComputerBack = 1, kindPlayerBack = 2 };
+class TMatchRandom;
 
 struct TPlayingCard
 {
@@ -37,8 +24,6 @@ struct TPlayingCard
     uint8_t Kind = kindFaceUp;
     bool Beaten = false;
 };
-
-inline constexpr int CardCount = 52;
 
 struct TPackOfCards
 {
@@ -66,18 +51,9 @@ struct TGameStatics
     QString szstaticstime;
 };
 
-// Slot numbers, used by number throughout the game.
-enum : uint8_t
-{
-    slotPack = 1,
-    slotComputerGoal = 2,
-    slotPlayerGoal = 13,
-    slotDiscard = 14,
-    SlotCount = 14
-};
-
-// The program's one pseudo-random generator. The shuffle reseeds it from the clock;
-// tests call SeedRandom to make a deal repeatable.
+// The computer's generator: the shuffle reseeds it, the computer's choices draw from it.
+TMatchRandom& MatchRandom();
+// The generator of the about screen's animation; tests call SeedRandom to repeat it.
 QRandomGenerator& GameRandom();
 void SeedRandom(quint32 seed);
 // Where the shuffle takes its fresh seed: the clock, unless a test installs a source of
@@ -88,6 +64,8 @@ int RandomInt(int n);     // uniform 0 .. n-1
 double RandomReal();      // uniform [0, 1)
 
 void CreateCardLayers(TLayerCollection& Layers, TPackOfCards& Pack);
+// Deals the pack into the engine's shuffled order (TMatch's ShufflePackOrder) from a
+// fresh seed, every card face up, hidden and at the pack, card 1 on top.
 void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces);
 void SwapCards(TPackOfCards& Pack, uint8_t I, uint8_t J);
 QString OrdinalWord(unsigned N);

@@ -11,30 +11,9 @@
 #include <QCursor>
 #include <QLabel>
 
-#include <cmath>
 
 using engine::SetCaption;
 using engine::SplitClock;
-
-namespace {
-
-TDealer OtherDealer(TDealer Dealer)
-{
-    return Dealer == alComputer ? alPlayer : alComputer;
-}
-
-TTurn OtherSide(TTurn Side)
-{
-    return Side == tuComputer ? tuPlayer : tuComputer;
-}
-
-// Half of an extent, to the nearest integer (ties to the even one).
-int Half(int Extent)
-{
-    return int(std::nearbyint(Extent / 2.0));
-}
-
-} // namespace
 
 void TMainForm::StartSeries()
 {
@@ -211,8 +190,8 @@ void TMainForm::EndPeriod()
         break;
     case spendofgame: {
         const QRect window = frameGeometry();
-        const int x = window.left() + Half(window.width());
-        const int y = window.top() + Half(window.height());
+        const int x = window.left() + HalfTiesToEven(window.width());
+        const int y = window.top() + HalfTiesToEven(window.height());
         if (QuestionAt(QStringLiteral("Do you want to play again?"), x, y, this) != mrYes) {
             // The click that led here still runs; the window closes once it has unwound.
             RequestClose();

@@ -29,3 +29,28 @@ int TMainForm::GoalsOf(TTurn Side) const
     text.remove(QLatin1Char(' '));
     return text.toInt();
 }
+
+TMatch TMainForm::EngineView() const
+{
+    std::vector<TCardAt> cards;
+    for (int slot = slotComputerGoal; slot <= slotPlayerGoal; ++slot) {
+        if (const TPlayingCard* card = FHotSpotRects[slot].Card)
+            cards.push_back({slot, card->Value, card->Beaten, card->Kind});
+    }
+    const int top = FPackOfCards.bTopCardsIndex;
+    const bool hasTop = top >= 1 && top <= CardCount;
+    const TPlayingCard* topCard = hasTop ? &FPackOfCards.Card(top) : nullptr;
+    TMatch view;
+    view.SetUpPosition(cards, topCard ? topCard->Value : cvTwo,
+                       topCard ? topCard->Kind : uint8_t(kindFaceUp), hasTop ? top : CardCount + 1,
+                       FTurn);
+    view.SetDATurn(FDATurn);
+    view.SetLevel(FSkillLevel);
+    view.SetPeriodNo(FPeriodno);
+    view.SetRemainingHalfMinutes(RemainingHalfMinutes());
+    view.SetLastShotValues(FLastShotCardValue, FPlayerLastShotCardValue);
+    view.SetGoals(GoalsOf(tuComputer), GoalsOf(tuPlayer));
+    for (int slot = 1; slot <= SlotCount; ++slot)
+        view.SetCanplay(slot, FHotSpotRects[slot].Canplay);
+    return view;
+}

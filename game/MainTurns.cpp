@@ -11,59 +11,6 @@
 
 using engine::SetCaption;
 
-namespace {
-
-constexpr uint8_t BackOf(TTurn Side)
-{
-    return Side == tuComputer ? kindComputerBack : kindPlayerBack;
-}
-
-constexpr TTurn OtherSide(TTurn Side)
-{
-    return Side == tuComputer ? tuPlayer : tuComputer;
-}
-
-constexpr int OwnGoal(TTurn Side)
-{
-    return Side == tuComputer ? slotComputerGoal : slotPlayerGoal;
-}
-
-constexpr int OpposingGoal(TTurn Side)
-{
-    return OwnGoal(OtherSide(Side));
-}
-
-} // namespace
-
-void TMainForm::MarkOwnSlot(int Slot)
-{
-    if (SlotDown(Slot))
-        FHotSpotRects[Slot].Canplay = true;
-}
-
-void TMainForm::MarkForwardSlot(int Slot)
-{
-    if (SlotLive(Slot) && FHotSpotRects[Slot].Card->Value <= TopCard()->Value)
-        FHotSpotRects[Slot].Canplay = true;
-}
-
-void TMainForm::MarkDefenderSlot(int Defender, int Partner, int NearWing, int Centre, int FarWing)
-{
-    const bool covered =
-        SlotLive(NearWing) && SlotLive(Centre) && (SlotLive(Partner) || SlotLive(FarWing));
-    if (SlotLive(Defender) && !covered && FHotSpotRects[Defender].Card->Value <= TopCard()->Value)
-        FHotSpotRects[Defender].Canplay = true;
-}
-
-void TMainForm::MarkGoalSlot(int Goal, int DefenderA, int DefenderB, int WingA, int Centre,
-                             int WingB)
-{
-    // The goal card plays no part: whether a shot scores is settled when it is taken.
-    if ((SlotDown(DefenderA) && (SlotDown(WingA) || SlotDown(Centre))) ||
-        (SlotDown(DefenderB) && (SlotDown(Centre) || SlotDown(WingB))))
-        FHotSpotRects[Goal].Canplay = true;
-}
-
 void TMainForm::NextMove(TTurn Turn)
 {
     if (SequenceAborted())
@@ -75,33 +22,12 @@ void TMainForm::NextMove(TTurn Turn)
         return;
     }
 
-    if (TopCard()->Kind == BackOf(Turn)) {
-        // A face-down card of the mover's colour: into the own goal unseen, or turn it over.
-        FHotSpotRects[slotPack].Canplay = true;
-        FHotSpotRects[OwnGoal(Turn)].Canplay = true;
-    } else if (Turn == tuPlayer) {
-        for (int slot : {11, 12, 8, 9, 10})
-            MarkOwnSlot(slot);
-        for (int slot : {5, 6, 7})
-            MarkForwardSlot(slot);
-        MarkDefenderSlot(3, 4, 5, 6, 7);
-        MarkDefenderSlot(4, 3, 7, 6, 5);
-        MarkGoalSlot(2, 3, 4, 5, 6, 7);
-    } else {
-        for (int slot : {4, 3, 7, 6, 5})
-            MarkOwnSlot(slot);
-        for (int slot : {10, 9, 8})
-            MarkForwardSlot(slot);
-        MarkDefenderSlot(12, 11, 10, 9, 8);
-        MarkDefenderSlot(11, 12, 8, 9, 10);
-        MarkGoalSlot(13, 12, 11, 10, 9, 8);
-    }
-
-    bool any = false;
+    // The rules engine marks; the table shows its marks.
+    TMatch view = EngineView();
+    view.MarkPlayable(Turn);
     for (int slot = 1; slot <= SlotCount; ++slot)
-        any = any || FHotSpotRects[slot].Canplay;
-    if (!any)
-        FHotSpotRects[slotDiscard].Canplay = true;
+        FHotSpotRects[slot].Canplay = view.Canplay(slot);
+    DarkenStaleFrames();
 
     SwitchTurn(Turn);
 }
@@ -156,18 +82,10 @@ void TMainForm::HotSpotMouseDown(TBitmapLayer* /*Sender*/, Qt::MouseButton /*But
         ~TAcceptClicks() { Flag = true; }
     } acceptClicks{FCanMoveCard};
 
-    int found = -1;
-    for (int slot = 1; slot <= SlotCount; ++slot) {
-        const TFloatRect& r = FHotSpotRects[slot].HotSpotLocation;
-        if (r.Left <= X && X <= r.Right && r.Top <= Y && Y <= r.Bottom) {
-            found = slot;
-            break;
-        }
-    }
-    if (found < 0)
-        return;
-    // Only a lit frame counts: the table lights it when the slot is playable for the player.
-    if (FHotSpotRects[found].HSLayer->Bitmap().MasterAlpha() != 255)
+    // The marks decide; the lit frame only shows that the pointer came there. A frame lit
+    // during the last flight may belong to a slot the new top card cannot play to.
+    const int found = SlotAt(X, Y);
+    if (!PlayerMayPlay(found) || FHotSpotRects[found].HSLayer->Bitmap().MasterAlpha() != 255)
         return;
 
     if (CarryOutMove(tuPlayer, found))

@@ -6,6 +6,7 @@
 
 #include "app/Main.h"
 #include "game/Lib.h"
+#include "table/TableLook.h"
 #include "timer/ThreadedTimer.h"
 
 #include <QEvent>
@@ -17,17 +18,9 @@
 
 namespace {
 
-const QColor TableGreen(0, 128, 0);
-
 // Where the six outlines lie: both goals and all four defenders of the table.
 constexpr QPoint OutlinePlaces[AboutOutlineCount] = {{140, 8},   {110, 96},  {169, 96},
                                                      {110, 360}, {169, 360}, {140, 448}};
-
-// Rounds half to the even neighbour, as the layout of the logo asks.
-int RoundHalfEven(double Value)
-{
-    return int(std::nearbyint(Value));
-}
 
 TBitmapLayer* AddLayer(TImage32& Image, const TBitmap32& Picture, uint8_t Alpha, int Left, int Top)
 {
@@ -128,7 +121,7 @@ void TMainForm::ShowAboutScreen()
 
     auto* screen = new TImage32(CardTablePanel);
     FAboutImage = screen;
-    screen->SetColor(TableGreen);
+    screen->SetColor(TableGreen());
     FitAboutScreen(*CardTablePanel, *screen, nullptr);
     screen->OnClick = [this](QObject* Sender) { LogoClick(Sender); };
 
@@ -153,12 +146,12 @@ void TMainForm::ShowAboutScreen()
 
     // The logo is centred on the whole panel, border included; the caption on the screen.
     const TBitmap32& logo = LogoBitmap32List->Bitmap(0);
-    AddLayer(*screen, logo, 255, RoundHalfEven((CardTablePanel->width() - logo.Width()) / 2.0) - 2,
-             RoundHalfEven((CardTablePanel->height() - logo.Height()) / 2.0) - 2);
+    AddLayer(*screen, logo, 255, HalfTiesToEven(CardTablePanel->width() - logo.Width()) - 2,
+             HalfTiesToEven(CardTablePanel->height() - logo.Height()) - 2);
     const TBitmap32& caption = LogoBitmap32List->Bitmap(1);
     TBitmapLayer* captionLayer =
-        AddLayer(*screen, caption, 255, RoundHalfEven((screen->width() - caption.Width()) / 2.0),
-                 RoundHalfEven((screen->height() - caption.Height()) / 2.0) + 23);
+        AddLayer(*screen, caption, 255, HalfTiesToEven(screen->width() - caption.Width()),
+                 HalfTiesToEven(screen->height() - caption.Height()) + 23);
     captionLayer->Tag = 1; // fading out first
     screen->EndUpdate();
     screen->Changed();

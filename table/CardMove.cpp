@@ -1,6 +1,7 @@
 // A card's flight across the table: the straight path is worked out in full first, then
 // each tick of MoveCardThreadedTimer shows the next point, and the last one lands the card.
 #include "app/Main.h"
+#include "table/TableLook.h"
 
 #include "timer/ThreadedTimer.h"
 
@@ -9,13 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-
-namespace {
-
-constexpr float CardWidth = 53;
-constexpr float CardHeight = 83;
-
-} // namespace
 
 void TMainForm::ComputeCardPath(const TFloatRect& From, const TFloatRect& Dest)
 {
@@ -39,8 +33,8 @@ void TMainForm::ComputeCardPath(const TFloatRect& From, const TFloatRect& Dest)
         TFloatRect point;
         point.Left = float(((d - along) * x0 + along * x1) / d);
         point.Top = float(((d - along) * y0 + along * y1) / d);
-        point.Right = point.Left + CardWidth;
-        point.Bottom = point.Top + CardHeight;
+        point.Right = point.Left + float(CardWidth);
+        point.Bottom = point.Top + float(CardHeight);
         if (point.Left >= Dest.Left)
             point = Dest; // the last point is exactly the slot
         FLocationArray.push_back(point);

@@ -1,24 +1,19 @@
 // The card table: slot outlines and marks, one highlight frame per slot, the cards'
 // pictures, and the hover that lights a slot the player may play to.
 #include "app/Main.h"
+#include "table/TableLook.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QPalette>
 #include <QVBoxLayout>
 
 namespace {
 
-// The slot under the pointer at the previous mouse move, -1 for none.
-int LastHotSpot = 1;
-
-constexpr int CardWidth = 53;
-constexpr int CardHeight = 83;
 constexpr int FrameMargin = 3;
 constexpr int TableWidth = 344;
 constexpr int TableHeight = 538;
 constexpr int StripHeight = 17;
-
-const QColor TableGreen(0, 128, 0);
 
 // Top-left corners of the card rectangles of slots 1..14.
 struct TSlotPlace
@@ -69,13 +64,14 @@ TBitmapLayer* AddPictureLayer(TImage32& image, const TBitmap32& picture, uint8_t
 void TMainForm::BuildTableScene()
 {
     FGameTableImage = new TImage32(CardTablePanel);
-    FGameTableImage->SetColor(TableGreen);
+    FGameTableImage->SetColor(TableGreen());
     FGameTableImage->setFixedHeight(TableHeight);
     FGameTableImage->resize(TableWidth, TableHeight);
     FGameTableImage->OnMouseMove = [this](QObject* Sender, Qt::KeyboardModifiers Shift, int X,
                                           int Y, TBitmapLayer* Layer) {
         GameTableMouseMove(Sender, Shift, X, Y, Layer);
     };
+    FGameTableImage->installEventFilter(this);
 
     FGameTableImage->BeginUpdate();
 
@@ -179,22 +175,30 @@ void TMainForm::ShowAllCards()
         SetLayerOpacity(FPackOfCards.Card(i).Layer, 255);
 }
 
+int TMainForm::SlotAt(int X, int Y) const
+{
+    for (int slot = 1; slot <= SlotCount; ++slot) {
+        const TFloatRect& r = FHotSpotRects[slot].HotSpotLocation;
+        if (r.Left <= X && X <= r.Right && r.Top <= Y && Y <= r.Bottom)
+            return slot;
+    }
+    return -1;
+}
+
+bool TMainForm::PlayerMayPlay(int Slot) const
+{
+    return Slot >= 1 && Slot <= SlotCount && FTurn == tuPlayer && FHotSpotRects[Slot].Canplay;
+}
+
 void TMainForm::GameTableMouseMove(QObject* /*Sender*/, Qt::KeyboardModifiers /*Shift*/, int X,
                                    int Y, TBitmapLayer* /*Layer*/)
 {
-    int found = -1;
-    for (int slot = 1; slot <= SlotCount; ++slot) {
-        const TFloatRect& r = FHotSpotRects[slot].HotSpotLocation;
-        if (r.Left <= X && X <= r.Right && r.Top <= Y && Y <= r.Bottom) {
-            found = slot;
-            break;
-        }
-    }
+    const int found = SlotAt(X, Y);
 
-    if (LastHotSpot != found && LastHotSpot != -1)
-        SetLayerOpacity(FHotSpotRects[LastHotSpot].HSLayer, 0);
+    if (FLastHotSpot != found && FLastHotSpot != -1)
+        SetLayerOpacity(FHotSpotRects[FLastHotSpot].HSLayer, 0);
 
-    if (found != -1 && FHotSpotRects[found].Canplay && FTurn == tuPlayer) {
+    if (PlayerMayPlay(found)) {
         TBitmapLayer* frame = FHotSpotRects[found].HSLayer;
         if (frame != nullptr) {
             frame->BringToFront();
@@ -202,5 +206,26 @@ void TMainForm::GameTableMouseMove(QObject* /*Sender*/, Qt::KeyboardModifiers /*
         }
     }
 
-    LastHotSpot = found;
+    FLastHotSpot = found;
+}
+
+void TMainForm::DarkenStaleFrames(bool NoneStays)
+{
+    for (int slot = 1; slot <= SlotCount; ++slot) {
+        TBitmapLayer* frame = FHotSpotRects[slot].HSLayer;
+        if (frame != nullptr && frame->Bitmap().MasterAlpha() != 0 &&
+            (NoneStays || !PlayerMayPlay(slot)))
+            SetLayerOpacity(frame, 0);
+    }
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* e)
+{
+    // A lit frame tells the player where the pointer may play; off the table it would
+    // point at a slot the pointer is no longer over.
+    if (watched == FGameTableImage && e->type() == QEvent::Leave) {
+        DarkenStaleFrames(true);
+        FLastHotSpot = -1;
+    }
+    return QMainWindow::eventFilter(watched, e);
 }

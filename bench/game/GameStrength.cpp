@@ -76,10 +76,10 @@ enum class TOpponent
     Greedy
 };
 
-class TMatch
+class TWindowMatch
 {
 public:
-    TMatch(TMainForm& Form, std::mt19937& Random) : FForm(Form), FRandom(Random) {}
+    TWindowMatch(TMainForm& Form, std::mt19937& Random) : FForm(Form), FRandom(Random) {}
 
     int Choose(TOpponent Opponent)
     {
@@ -162,7 +162,7 @@ int main(int argc, char** argv)
     std::printf("%-9s %-7s %6s %8s %9s %8s\n", "level", "player", "games", "computer", "win rate",
                 "games/s");
     const char* levelNames[] = {"Rookie", "Pro", "All-Star"};
-    TMatch match(*form, random);
+    TWindowMatch match(*form, random);
     for (int level = slRookie; level <= slAllStar; ++level) {
         for (TOpponent opponent : {TOpponent::Random, TOpponent::Greedy}) {
             TOptionsDialogProbe::SkillLevel(*options)->SetItemIndex(level);

@@ -67,15 +67,6 @@ inline QPoint SlotCentre(const THotSpotRect& Slot)
     return QPoint(int(r.Left + r.Right) / 2, int(r.Top + r.Bottom) / 2);
 }
 
-// One card of a laid-out position.
-struct TCardAt
-{
-    int Slot;
-    TCardValue Value;
-    bool Beaten = false;
-    uint8_t Kind = kindFaceUp;
-};
-
 class EngineTest : public ::testing::Test
 {
 protected:

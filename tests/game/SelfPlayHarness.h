@@ -24,7 +24,7 @@ inline int EnvInt(const char* Name, int Default)
 }
 
 // The period clock's text for a number of half minutes played, "mm:ss".
-inline QString ClockText(int HalfMinutes)
+inline QString ElapsedClockText(int HalfMinutes)
 {
     return QStringLiteral("%1:%2")
         .arg(HalfMinutes / 2, 2, 10, QLatin1Char('0'))
@@ -136,7 +136,7 @@ protected:
         const int taken = Pack().bTopCardsIndex - 13;
         ASSERT_EQ((F().*A::RemainingHalfMinutes)(), 40 - taken);
         if (F().*A::FPeriodno <= 4) {
-            ASSERT_EQ((F().*A::FGameStatics).szstaticstime, ClockText(taken));
+            ASSERT_EQ((F().*A::FGameStatics).szstaticstime, ElapsedClockText(taken));
         }
         const TFloatRect packRect = Slots()[slotPack].HotSpotLocation;
         for (int n = Pack().bTopCardsIndex; n <= CardCount; ++n)

@@ -42,10 +42,6 @@ public:
     static constexpr auto AdvanceClock = &TMainForm::AdvanceClock;
     static constexpr auto LogGoal = &TMainForm::LogGoal;
     static constexpr auto NextMove = &TMainForm::NextMove;
-    static constexpr auto MarkOwnSlot = &TMainForm::MarkOwnSlot;
-    static constexpr auto MarkForwardSlot = &TMainForm::MarkForwardSlot;
-    static constexpr auto MarkDefenderSlot = &TMainForm::MarkDefenderSlot;
-    static constexpr auto MarkGoalSlot = &TMainForm::MarkGoalSlot;
     static constexpr auto SwitchTurn = &TMainForm::SwitchTurn;
     static constexpr auto HotSpotMouseDown = &TMainForm::HotSpotMouseDown;
     static constexpr auto ComputerMove = &TMainForm::ComputerMove;

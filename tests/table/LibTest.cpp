@@ -1,6 +1,7 @@
 // Unit Lib: the pack's cards and layers, the shuffle, the ordinal words and the centred
 // Yes/No question.
 #include "game/Lib.h"
+#include "game/Match.h"
 
 #include "ModalAnswerer.h"
 
@@ -191,30 +192,28 @@ TEST_F(SeededShuffle, KeepsAllFiftyTwoCardsOnce)
         EXPECT_EQ(seen[size_t(face)], 1) << "face " << face;
 }
 
-// The shuffle is three passes of swaps (I, J) with I = 1..52 and J drawn from 1..51: so
-// place 52 only ever changes as the first card of a swap. Replaying that on a plain array
-// with the same seed must give the same pack.
-TEST_F(SeededShuffle, IsThreePassesOfSwapsWithPartnersFromOneToFiftyOne)
+// The table shows the engine's order: the same seed gives the faces ShufflePackOrder puts
+// at each place, starting from the order the pack had.
+TEST_F(SeededShuffle, DealsTheEnginesOrderForTheSeed)
 {
     for (const quint32 seed : {1u, 77u, 123456789u}) {
         SetShuffleSeedSource([seed] { return seed; });
         TPackOnTable t;
         ShuffleCards(t.Pack, Faces);
+        TPackOrder expected = FreshPackOrder();
+        TMatchRandom random(seed);
+        ShufflePackOrder(expected, random);
+        for (int i = 1; i <= CardCount; ++i)
+            EXPECT_EQ(FaceOf(t.Pack.Card(i)), expected[i].Suit * 13 + expected[i].Value)
+                << "seed " << seed << " card " << i;
 
-        std::array<int, CardCount + 1> model{};
+        // A second shuffle starts from the first one's order.
+        ShuffleCards(t.Pack, Faces);
+        random.Seed(seed);
+        ShufflePackOrder(expected, random);
         for (int i = 1; i <= CardCount; ++i)
-            model[size_t(i)] = i - 1;
-        SeedRandom(seed);
-        int partnerFiftyTwo = 0;
-        for (int pass = 0; pass < 3; ++pass)
-            for (int i = 1; i <= CardCount; ++i) {
-                const int j = 1 + RandomInt(CardCount - 1);
-                partnerFiftyTwo += j == CardCount;
-                std::swap(model[size_t(i)], model[size_t(j)]);
-            }
-        EXPECT_EQ(partnerFiftyTwo, 0);
-        for (int i = 1; i <= CardCount; ++i)
-            EXPECT_EQ(FaceOf(t.Pack.Card(i)), model[size_t(i)]) << "seed " << seed << " card " << i;
+            EXPECT_EQ(FaceOf(t.Pack.Card(i)), expected[i].Suit * 13 + expected[i].Value)
+                << "seed " << seed << " again, card " << i;
     }
 }
 
@@ -224,7 +223,7 @@ TEST_F(SeededShuffle, ReseedsAtEveryShuffleSoASeedRepeatsTheDeal)
     TPackOnTable first;
     TPackOnTable second;
     ShuffleCards(first.Pack, Faces);
-    (void)RandomInt(1000); // the opponent draws in between
+    (void)MatchRandom().Below(1000); // the opponent draws in between
     (void)RandomReal();
     ShuffleCards(second.Pack, Faces);
     for (int i = 1; i <= CardCount; ++i)
@@ -290,12 +289,6 @@ ModalAnswerer::Answer Record(TSeenBox& seen, QMessageBox::StandardButton click)
         seen.HasNo = box->button(QMessageBox::No) != nullptr;
         box->button(click)->click();
     };
-}
-
-int HalfTiesToEven(int extent)
-{
-    const int low = extent / 2;
-    return extent % 2 == 0 || low % 2 == 0 ? low : low + 1;
 }
 
 } // namespace

@@ -230,17 +230,18 @@ INSTANTIATE_TEST_SUITE_P(Turns, HoverMoveTest,
                                            SlotFiveToSixCase{tuPlayer, false, false},
                                            SlotFiveToSixCase{tuComputer, true, false}));
 
-TEST_F(TableFixture, LitFrameStaysLitUntilTheNextMoveOverTheTable)
+TEST_F(TableFixture, LitFrameGoesDarkWhenThePointerLeavesTheTableAndLightsAgainOnReturn)
 {
     Slot(9).Canplay = true;
     F().*A::FTurn = tuPlayer;
     HoverAt(150, 300);
     ASSERT_EQ(FrameAlpha(9), 255);
+    // Leaving the window leaves the table too: the table hears the same Leave.
     QEvent leave(QEvent::Leave);
     QCoreApplication::sendEvent(&Table(), &leave);
-    EXPECT_EQ(FrameAlpha(9), 255);
-    HoverAt(20, 20);
     EXPECT_EQ(FrameAlpha(9), 0);
+    HoverAt(150, 300);
+    EXPECT_EQ(FrameAlpha(9), 255);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -275,16 +276,62 @@ TEST_F(ClickTest, ClickOnACardInAnUnlitSlotDoesNothing)
     EXPECT_TRUE(F().*A::FCanMoveCard);
 }
 
-TEST_F(ClickTest, ClickOnAPlayableSlotThatIsNotLitDoesNothing)
+TEST_F(ClickTest, ClickCountsOnlyWhereTheSlotIsPlayableForThePlayerNow)
 {
     const uint8_t top = Pack().bTopCardsIndex;
-    // The frame was lit once, then the pointer left: it stays on top, but dark.
+    // A frame brought to the front and lit, then the marks go: the press is refused
+    // whatever the frame shows.
     HoverAt(130, 400);
     ASSERT_EQ(FrameAlpha(11), 255);
-    HoverAt(20, 20);
+    Slot(11).Canplay = false;
     PressAt(130, 400);
     EXPECT_EQ(Pack().bTopCardsIndex, top);
     EXPECT_EQ(Slot(11).Card, nullptr);
+    // Marked again, but the computer is to move.
+    Slot(11).Canplay = true;
+    F().*A::FTurn = tuComputer;
+    PressAt(130, 400);
+    EXPECT_EQ(Pack().bTopCardsIndex, top);
+    EXPECT_EQ(Slot(11).Card, nullptr);
+    EXPECT_TRUE(F().*A::FCanMoveCard);
+}
+
+// The player fills slot 11 with a Seven and, during the flight, points at slot 5, a Six
+// the Seven could beat. The next card is a Two: the frame must not stay lit, and a press
+// there must not let the Two beat the Six.
+TEST_F(ClickTest, FrameLitDuringTheFlightGoesDarkAndTakesNoPressWhenTheNextCardCannotBeat)
+{
+    Slot(5).Card->Value = cvSix;
+    Slot(slotPack).Card->Value = cvSeven;
+    Card(Pack().bTopCardsIndex + 1).Value = cvTwo;
+    (F().*A::NextMove)(tuPlayer);
+    ASSERT_TRUE(Slot(5).Canplay);
+
+    TNotifyEvent tick = MoveTimer().OnTimer();
+    bool hovered = false;
+    uint8_t alphaDuringFlight = 0;
+    MoveTimer().SetOnTimer([&](QObject* Sender) {
+        if (!hovered) {
+            hovered = true;
+            HoverAt(100, 220);
+            alphaDuringFlight = FrameAlpha(5);
+        }
+        tick(Sender);
+    });
+    HoverAt(130, 400);
+    PressAt(130, 400);
+    ASSERT_TRUE(hovered);
+    EXPECT_EQ(alphaDuringFlight, 255); // the old marks lit it
+    ASSERT_EQ(Slot(11).Card->Value, cvSeven);
+    ASSERT_EQ(Slot(slotPack).Card->Value, cvTwo);
+    EXPECT_FALSE(Slot(5).Canplay);
+    EXPECT_EQ(FrameAlpha(5), 0);
+
+    const uint8_t top = Pack().bTopCardsIndex;
+    PressAt(100, 220);
+    EXPECT_EQ(Pack().bTopCardsIndex, top);
+    EXPECT_FALSE(Slot(5).Card->Beaten);
+    EXPECT_EQ(Slot(5).Card->Value, cvSix);
 }
 
 TEST_F(ClickTest, ClickOnTheLitSlotMovesTheTopCardThere)

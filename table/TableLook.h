@@ -1,0 +1,13 @@
+#pragma once
+// The table's fixed look, shared by the scene, the card moves, the pack and the about screen.
+
+#include <QColor>
+
+inline constexpr int CardWidth = 53; // every card picture and slot
+inline constexpr int CardHeight = 83;
+
+// The cloth of the card table: red 0, green 128, blue 0.
+inline QColor TableGreen()
+{
+    return QColor(0, 128, 0);
+}
