@@ -239,6 +239,33 @@ const QImage& TBitmap32::RenderedImage(qreal ratio) const
     return rendering ? rendering->Image : none;
 }
 
+TBitmap32::TChoice TBitmap32::Choose(qreal ratio) const
+{
+    if (ratio <= 1 + RatioSlack)
+        return {};
+    const int v = VariantFor(ratio);
+    if (v >= 0 && SameRatio(VariantRatio(v), ratio) && !VariantImage(v).isNull())
+        return {TChoice::Variant, v, VariantRatio(v)};
+    if (Rendering(ratio))
+        return {TChoice::Rendered, -1, ratio};
+    if (v >= 0 && !VariantImage(v).isNull())
+        return {TChoice::Variant, v, VariantRatio(v)};
+    return {};
+}
+
+const QImage& TBitmap32::ImageFor(qreal ratio) const
+{
+    const TChoice choice = Choose(ratio);
+    switch (choice.Kind) {
+    case TChoice::Variant:
+        return VariantImage(choice.Index);
+    case TChoice::Rendered:
+        return RenderedImage(ratio);
+    default:
+        return FImage;
+    }
+}
+
 int TBitmap32::RenderedCount() const
 {
     return FRendered ? int(FRendered->Kept.size()) : 0;
@@ -569,20 +596,14 @@ void TImage32::DrawBitmap(QPainter& painter, const TBitmap32& bitmap, QPoint at,
         painter.drawImage(target.topLeft(), bitmap.Prepared(), target.translated(-at));
         return;
     }
-    // Above ratio 1 the painter clips to `clip`, and whole pictures are drawn. The picture
-    // drawn for exactly this ratio is best: a variant of that ratio, else a fresh rendering.
+    // Above ratio 1 the painter clips to `clip`, and whole pictures are drawn.
     static const QImage none;
-    const QImage* picture = &none;
-    qreal pictureRatio = ratio;
-    const int v = bitmap.VariantFor(ratio);
-    if (v >= 0 && SameRatio(bitmap.VariantRatio(v), ratio))
-        picture = &bitmap.PreparedVariant(v);
-    if (picture->isNull() && bitmap.HasRenderer())
-        picture = &bitmap.PreparedRendering(ratio);
-    if (picture->isNull() && v >= 0) {
-        picture = &bitmap.PreparedVariant(v);
-        pictureRatio = bitmap.VariantRatio(v);
-    }
+    const TBitmap32::TChoice choice = bitmap.Choose(ratio);
+    const QImage* picture =
+        choice.Kind == TBitmap32::TChoice::Variant    ? &bitmap.PreparedVariant(choice.Index)
+        : choice.Kind == TBitmap32::TChoice::Rendered ? &bitmap.PreparedRendering(ratio)
+                                                      : &none;
+    const qreal pictureRatio = choice.Ratio;
     if (picture->isNull()) {
         // No rendering for this screen (or it failed to decode): blow the 1x picture up.
         // Whole-number ratios keep it exact with nearest-neighbour; others would double

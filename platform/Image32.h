@@ -94,6 +94,10 @@ public:
     // The rendering painting at `ratio` draws from when no variant matches it exactly
     // (renders it if it is not kept yet); null without a renderer.
     const QImage& RenderedImage(qreal ratio) const;
+    // The picture painting at `ratio` draws from, straight alpha: a variant of exactly
+    // that ratio, else a rendering for it, else the nearest variant (VariantFor), else the
+    // 1x picture. Decodes or renders what it needs.
+    const QImage& ImageFor(qreal ratio) const;
     // How many ratios are kept rendered for this picture and its copies.
     int RenderedCount() const;
     // At most this many rendered ratios are kept per picture: resizing the window freely
@@ -152,6 +156,19 @@ private:
         std::vector<TRendering> Kept;
     };
     TRendering* Rendering(qreal ratio) const; // null when nothing could be rendered
+    // What painting at a ratio draws from; Ratio is that picture's own.
+    struct TChoice
+    {
+        enum TKind : uint8_t
+        {
+            OneX,
+            Variant,
+            Rendered
+        } Kind = OneX;
+        int Index = -1; // of the variant
+        qreal Ratio = 1;
+    };
+    TChoice Choose(qreal ratio) const;
     const QImage& PreparedRendering(qreal ratio) const;
     std::shared_ptr<TRenderCache> FRendered;
     mutable int FPreparedRenderingKey = 0; // ratio of FPreparedRendering, 0 for none
