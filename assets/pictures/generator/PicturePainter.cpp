@@ -1,6 +1,7 @@
 #include "PicturePainter.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -890,7 +891,29 @@ QImage Caption(const TPictureFonts& fonts, qreal dpr)
     return out;
 }
 
+QString LoadFamily(const QString& folder, const char* file)
+{
+    const QString path = folder + QLatin1Char('/') + QLatin1String(file);
+    const int id = QFontDatabase::addApplicationFont(path);
+    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    if (id < 0 || families.isEmpty())
+        throw std::runtime_error("cannot load font " + path.toStdString());
+    return families.first();
+}
+
 } // namespace
+
+TPictureFonts LoadPictureFonts(const QString& folder)
+{
+    TPictureFonts fonts;
+    fonts.Sans = LoadFamily(folder, "LiberationSans-Regular.ttf");
+    LoadFamily(folder, "LiberationSans-Bold.ttf");
+    LoadFamily(folder, "LiberationSans-Italic.ttf");
+    LoadFamily(folder, "LiberationSans-BoldItalic.ttf");
+    fonts.Serif = LoadFamily(folder, "LiberationSerif-BoldItalic.ttf");
+    LoadFamily(folder, "LiberationSerif-Regular.ttf");
+    return fonts;
+}
 
 std::vector<TPictureEntry> AllPictures()
 {
