@@ -76,19 +76,35 @@ constexpr int ZoomSteps[] = {100, 125, 150, 200, 250, 300};
 struct TPanelDesign
 {
     int Border = 1;
-    QSize Inside;
+    int Width = 0; // of the table and the strip
     int TableHeight = 0;
     int StripHeight = 0;
-    QSize Panel() const { return Inside + QSize(2 * Border, 2 * Border); }
+    int LineHeight = 0;
 };
 
-// The panel at `Zoom`: whole pixels, never smaller than the exact size, so that the window
-// sized for a zoom fits that zoom again.
+// The panel's parts at a zoom, in whole pixels: the table and the strip rounded, so that
+// the table keeps its size in its own pixels; the border and the line never thinner than
+// one pixel.
+struct TPanelParts
+{
+    int Border, Width, TableHeight, StripHeight, LineHeight;
+    QSize Panel() const
+    {
+        return QSize(Width + 2 * Border, TableHeight + StripHeight + LineHeight + 2 * Border);
+    }
+};
+
+TPanelParts PartsAt(const TPanelDesign& Design, qreal Zoom)
+{
+    const auto scaled = [Zoom](int Pixels) { return int(std::lround(Pixels * Zoom)); };
+    const auto line = [Zoom](int Pixels) { return std::max(1, int(std::floor(Pixels * Zoom))); };
+    return {line(Design.Border), scaled(Design.Width), scaled(Design.TableHeight),
+            scaled(Design.StripHeight), line(Design.LineHeight)};
+}
+
 QSize PanelAt(const TPanelDesign& Design, qreal Zoom)
 {
-    const QSize panel = Design.Panel();
-    return QSize(int(std::ceil(panel.width() * Zoom - 1e-9)),
-                 int(std::ceil(panel.height() * Zoom - 1e-9)));
+    return PartsAt(Design, Zoom).Panel();
 }
 
 // The green round the panel, which takes whatever room the window gives it.
@@ -112,10 +128,11 @@ protected:
 // size.
 qreal FittingZoom(const TPanelDesign& Design, QSize Room)
 {
-    const QSize panel = Design.Panel();
+    const QSize panel = PanelAt(Design, 1);
     const qreal exact =
         std::min(qreal(Room.width()) / panel.width(), qreal(Room.height()) / panel.height());
-    int percent = std::max(Settings::MinZoom, int(std::floor(exact * 100 + 1e-6)));
+    // Rounding lets a zoom a little above the exact ratio fit as well: start there.
+    int percent = std::max(Settings::MinZoom, int(std::ceil(exact * 100)) + 1);
     for (; percent > Settings::MinZoom; --percent) {
         const QSize need = PanelAt(Design, percent / 100.0);
         if (need.width() <= Room.width() && need.height() <= Room.height())
@@ -221,20 +238,20 @@ void TMainForm::CreateView()
     margin->setPalette(CardTablePanel->palette()); // the table's green
     TPanelDesign& design = margin->Design;
     design.Border = CardTablePanel->lineWidth();
+    design.Width = FStaticsPanel->width();
     design.TableHeight = FGameTableImage->height();
     design.StripHeight = FStaticsPanel->height();
-    design.Inside =
-        QSize(FStaticsPanel->width(), design.TableHeight + design.StripHeight + FShape1->height());
+    design.LineHeight = FShape1->height();
     takeCentralWidget();
     CardTablePanel->setParent(margin);
     setCentralWidget(margin);
     FTableMargin = margin;
-    margin->setMinimumSize(design.Panel());
+    margin->setMinimumSize(PanelAt(design, 1));
     // The strip takes the panel's inside width at every zoom.
     FStaticsPanel->setMinimumWidth(0);
     FStaticsPanel->setMaximumWidth(QWIDGETSIZE_MAX);
     margin->OnResize = [this, margin] { ApplyZoom(FittingZoom(margin->Design, margin->size())); };
-    resize(design.Panel() + QSize(0, MenuBarHeight));
+    resize(PanelAt(design, 1) + QSize(0, MenuBarHeight));
     ApplyZoom(1);
 }
 
@@ -242,23 +259,18 @@ void TMainForm::ApplyZoom(qreal Zoom)
 {
     auto* margin = static_cast<TTableMargin*>(FTableMargin);
     const TPanelDesign& design = margin->Design;
-    const auto scaled = [Zoom](int Pixels) { return int(std::lround(Pixels * Zoom)); };
     FZoom = Zoom;
     // Before the panel's new size refits the about screen to it.
     if (FAboutImage)
         FAboutImage->SetZoom(Zoom);
-    // The panel's parts at whole pixels; the line under the strip takes what rounding left.
-    const QSize panel = PanelAt(design, Zoom);
-    const int border = std::max(1, int(std::floor(design.Border * Zoom)));
-    const int insideHeight = panel.height() - 2 * border;
-    const int table = scaled(design.TableHeight);
-    const int strip = scaled(design.StripHeight);
-    CardTablePanel->setLineWidth(border);
+    const TPanelParts parts = PartsAt(design, Zoom);
+    const QSize panel = parts.Panel();
+    CardTablePanel->setLineWidth(parts.Border);
     CardTablePanel->setFixedSize(panel);
     FGameTableImage->SetZoom(Zoom);
-    FGameTableImage->setFixedHeight(table);
-    FStaticsPanel->setFixedHeight(strip);
-    FShape1->setFixedHeight(std::max(1, insideHeight - table - strip));
+    FGameTableImage->setFixedHeight(parts.TableHeight);
+    FStaticsPanel->setFixedHeight(parts.StripHeight);
+    FShape1->setFixedHeight(parts.LineHeight);
     CardTablePanel->move((margin->width() - panel.width()) / 2,
                          (margin->height() - panel.height()) / 2);
     // Laid out now, so the strip's right end is known for its figures.
