@@ -143,18 +143,12 @@ QPainterPath ClubPath()
     return p.united(stem);
 }
 
-QPainterPath SuitPath(int suit)
+// Built once: the club's merged outline takes path operations that would otherwise be
+// repeated for every pip the program draws when a zoom needs the pictures anew.
+const QPainterPath& SuitPath(int suit)
 {
-    switch (suit) {
-    case suDiamonds:
-        return DiamondPath();
-    case suHearts:
-        return HeartPath();
-    case suSpades:
-        return SpadePath();
-    default:
-        return ClubPath();
-    }
+    static const QPainterPath paths[] = {DiamondPath(), HeartPath(), SpadePath(), ClubPath()};
+    return paths[std::clamp(suit, int(suDiamonds), int(suClubs))];
 }
 
 // A suit symbol `size` pixels high centred on `centre`; upside down when `flipped`.
