@@ -5,6 +5,7 @@
 #include "ShellFixture.h"
 
 #include "dialogs/Settings.h"
+#include "table/About.h"
 
 #include <QAction>
 #include <QDir>
@@ -214,6 +215,37 @@ TEST_F(ZoomTest, ACardsPathIsTheSameAtEveryZoom)
     ASSERT_TRUE(WaitForZoom(2));
     (F().*A::ComputeCardPath)(from, to);
     EXPECT_EQ(F().*A::FLocationArray, at100);
+}
+
+// The about screen covers the zoomed panel, and its logo, caption and drifting cards keep
+// their places in the table's own pixels.
+TEST_F(ZoomTest, TheAboutScreenScalesWithTheTable)
+{
+    Show();
+    ASSERT_TRUE(WaitFor([this] { return Shuffles == 1 && Idle(); }));
+    F().resize(WindowAt(2));
+    ASSERT_TRUE(WaitForZoom(2));
+    F().HelpAboutAction->trigger();
+    TImage32* screen = F().*A::FAboutImage;
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(screen->Zoom(), 2);
+    EXPECT_EQ(screen->geometry(), QRect(F().CardTablePanel->contentsRect().topLeft(),
+                                        QSize(688, F().CardTablePanel->height())));
+    EXPECT_EQ(screen->LogicalWidth(), 344);
+    EXPECT_EQ(screen->LogicalHeight(), 558);
+    // As at 100%: the logo centred on the 346 x 558 panel, the caption on the screen.
+    EXPECT_EQ(screen->Layers().Items(AboutLogoLayer)->Location(), (TFloatRect{10, 142, 332, 412}));
+    EXPECT_EQ(screen->Layers().Items(AboutCaptionLayer)->Location(),
+              (TFloatRect{122, 292, 222, 312}));
+    for (int tick = 0; tick < 200; ++tick) {
+        (F().*A::AboutThreadedTimerTimer)(nullptr);
+        for (int i = 0; i < CardCount; ++i) {
+            const TFloatRect r = screen->Layers().Items(AboutFirstCardLayer + i)->Location();
+            // Bounced back near the screen's edge, never drifting over twice its size.
+            ASSERT_LT(r.Left, 344 + 50) << "card " << i << " at tick " << tick;
+            ASSERT_LT(r.Top, 558 + 50) << "card " << i << " at tick " << tick;
+        }
+    }
 }
 
 // The zoom is kept in [View]; [Options] stays exactly as it was.
