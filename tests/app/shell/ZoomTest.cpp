@@ -217,6 +217,35 @@ TEST_F(ZoomTest, ACardsPathIsTheSameAtEveryZoom)
     EXPECT_EQ(F().*A::FLocationArray, at100);
 }
 
+// The strip's lettering is set in fonts scaled with the table, its arrows drawn at the
+// zoom, the clock still at the strip's right end.
+TEST_F(ZoomTest, TheStripScalesItsFontsAndArrows)
+{
+    Show();
+    ASSERT_TRUE(WaitFor([this] { return Shuffles == 1 && Idle(); }));
+    QLabel* name = F().*A::FComputerLabel;
+    QLabel* clock = F().*A::FPeriodTimeLabel;
+    TImage32* arrow = F().*A::FTurnArrowPlayerImage;
+    const QSize nameAt100 = name->size();
+    const qreal clockPoints = clock->font().pointSizeF();
+    for (qreal zoom : {1.5, 3.0}) {
+        F().resize(WindowAt(zoom));
+        ASSERT_TRUE(WaitForZoom(zoom));
+        const QWidget* strip = F().*A::FStaticsPanel;
+        EXPECT_EQ(strip->height(), std::lround(17 * zoom));
+        // Hinting keeps widths from scaling exactly; a name in the 100% font would be a third
+        // or two thirds narrower.
+        EXPECT_NEAR(name->width(), nameAt100.width() * zoom, 0.1 * nameAt100.width() * zoom)
+            << zoom;
+        EXPECT_NEAR(name->height(), nameAt100.height() * zoom, 2 * zoom) << zoom;
+        EXPECT_LE(name->height(), strip->height()) << zoom;
+        EXPECT_EQ(clock->font().pointSizeF(), clockPoints * zoom);
+        EXPECT_EQ(clock->geometry().right(), strip->width() - 1) << zoom;
+        EXPECT_EQ(arrow->size(), QSize(std::lround(17 * zoom), std::lround(17 * zoom)));
+        EXPECT_EQ(arrow->Zoom(), zoom);
+    }
+}
+
 // The about screen covers the zoomed panel, and its logo, caption and drifting cards keep
 // their places in the table's own pixels.
 TEST_F(ZoomTest, TheAboutScreenScalesWithTheTable)
