@@ -2,13 +2,12 @@
 #include "app/Main.h"
 
 #include "app/HelpSystem.h"
-#include "dialogs/DialogFont.h"
 #include "assets/pictures/GameImages.h"
 #include "table/TableLook.h"
+#include "dialogs/DialogFont.h"
 #include "timer/ThreadedTimer.h"
 
 #include <QFrame>
-#include <QLayout>
 #include <QPalette>
 
 TMainForm* MainForm = nullptr;
@@ -18,11 +17,6 @@ namespace {
 constexpr int CardMoveInterval = 20; // milliseconds per step of a card's flight
 constexpr int AboutInterval = 20;
 
-// The table (344 x 538), the scoreboard strip (17) and the line under it (1), inside the
-// panel's one-pixel border.
-constexpr int PanelWidth = 344 + 2;
-constexpr int PanelHeight = 538 + 17 + 1 + 2;
-
 } // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
@@ -31,10 +25,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent)
         MainForm = this;
 
     setWindowTitle(QStringLiteral("Brindletop"));
-    // A fixed frame: minimise and close, no maximise.
+    // The table scales with the window, so it may be resized and maximised.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(DialogFont()); // the main window and the dialogs share Tahoma 8 pt
 
     CardTablePanel = new QFrame(this);
@@ -93,12 +87,6 @@ void TMainForm::FormCreate()
     FMovingCard = false;
     FCanMoveCard = true;
 
-    // Size: the window holds exactly the panel (table, scoreboard strip and line) under the
-    // menu bar, and the user cannot resize it; the menu bar, whenever it is added, is taken
-    // into the fixed size.
-    CardTablePanel->setFixedSize(PanelWidth, PanelHeight);
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
-
     // Help access: "HELP/bt.chm" beside the program, active from now until the window closes.
     HelpSystem = new THelpSystem(this);
     HelpSystem->SetHelpfile(HelpFilePath());
@@ -108,4 +96,5 @@ void TMainForm::FormCreate()
     CreateCardLayers(FGameTableImage->Layers(), FPackOfCards);
 
     CreateMenu();
+    CreateView();
 }

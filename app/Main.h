@@ -34,7 +34,12 @@ public:
     // New Game, Options confirmed and Exit may arrive while a move sequence runs (the deal,
     // a card's flight, the computer's turn): they are then remembered and carried out once
     // the running sequence has unwound, never nested inside it, and never lost.
-    enum class TPendingCommand : uint8_t { None, NewSeries, Close };
+    enum class TPendingCommand : uint8_t
+    {
+        None,
+        NewSeries,
+        Close
+    };
     void RequestNewSeries();
     void RequestClose();
     bool SequenceRunning() const { return FSequenceDepth > 0; }
@@ -112,8 +117,8 @@ protected:
     void EndPeriod();
     void NextMove(TTurn Turn);
     void SwitchTurn(TTurn Turn);
-    void HotSpotMouseDown(TBitmapLayer* Sender, Qt::MouseButton Button,
-                          Qt::KeyboardModifiers Shift, int X, int Y);
+    void HotSpotMouseDown(TBitmapLayer* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
+                          int X, int Y);
     void ComputerMove();
     // Carries out side's move to Slot; returns true when the move passes the turn.
     bool CarryOutMove(TTurn Side, int Slot);
@@ -204,10 +209,35 @@ protected:
     THotSpotRect FMovingDestRect;
 
     // --- Shell state --------------------------------------------------------------------
-    bool FActivated = false;    // FormActivate has run
-    int FSequenceDepth = 0;     // nesting of running move sequences
+    bool FActivated = false; // FormActivate has run
+    int FSequenceDepth = 0;  // nesting of running move sequences
     TPendingCommand FPending = TPendingCommand::None;
-    bool FClosing = false;      // the window is really closing now
+    bool FClosing = false; // the window is really closing now
+
+    // --- View (app/, table/): the table scaled with the window --------------------------
+public:
+    QAction* ViewZoomInAction = nullptr;
+    QAction* ViewZoomOutAction = nullptr;
+    QAction* ViewActualSizeAction = nullptr;
+    // Widget pixels per pixel of the designed table: the table, its strip and the about
+    // screen are drawn this much larger, fitted and centred in the window.
+    qreal Zoom() const { return FZoom; }
+    void ApplyZoom(qreal Zoom);
+    // Sizes the window for the table at Zoom (as far as its screen allows).
+    void ZoomWindow(qreal Zoom);
+
+protected:
+    void CreateView();
+    void ViewZoomInActionExecute();
+    void ViewZoomOutActionExecute();
+    void ViewActualSizeActionExecute();
+    void ScaleScoreboard(); // fonts, sizes and places of the strip at FZoom
+    void LoadView();        // the zoom of the last run, from the settings file
+    void SaveView();
+    qreal FZoom = 1;
+    int FLoadedZoomPercent = 0;
+    QString FPlayerShownName; // the strip's name before any cut to fit
+    QWidget* FTableMargin = nullptr; // the green round the panel, the window's centre
 
     friend class TMainFormTestAccess; // tests reach the private engine and presentation
 };

@@ -1,6 +1,6 @@
-// The main window's shell: its menu and the six commands, the start of the first series
-// (at the first activation, or shortly after the window is shown), placing the window, and
-// closing it.
+// The main window's shell: its menu and the commands, the start of the first series (at
+// the first activation, or shortly after the window is shown), placing the window, the
+// table's zoom, and closing it.
 
 #include "app/Main.h"
 
@@ -8,19 +8,25 @@
 #include "app/HelpSystem.h"
 #include "assets/pictures/GameImages.h"
 #include "dialogs/Options.h"
+#include "dialogs/Settings.h"
 #include "dialogs/Statics.h"
+#include "ini/IniDocument.h"
 #include "platform/WindowSystem.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QFrame>
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPalette>
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -96,6 +102,84 @@ void CentreOnScreen(QWidget& Window)
                 area.top() + (area.height() - outer.height()) / 2);
 }
 
+// The zooms View steps through, in percent of the designed size.
+constexpr int ZoomSteps[] = {100, 125, 150, 200, 250, 300};
+
+// The panel at the designed size, as the table scene lays it out: the table, the strip
+// and the line under it, inside the panel's border.
+struct TPanelDesign
+{
+    int Border = 1;
+    int Width = 0; // of the table and the strip
+    int TableHeight = 0;
+    int StripHeight = 0;
+    int LineHeight = 0;
+};
+
+// The panel's parts at a zoom, in whole pixels: the table and the strip rounded, so that
+// the table keeps its size in its own pixels; the border and the line never thinner than
+// one pixel.
+struct TPanelParts
+{
+    int Border, Width, TableHeight, StripHeight, LineHeight;
+    QSize Panel() const
+    {
+        return QSize(Width + 2 * Border, TableHeight + StripHeight + LineHeight + 2 * Border);
+    }
+};
+
+TPanelParts PartsAt(const TPanelDesign& Design, qreal Zoom)
+{
+    const auto scaled = [Zoom](int Pixels) { return int(std::lround(Pixels * Zoom)); };
+    const auto line = [Zoom](int Pixels) { return std::max(1, int(std::floor(Pixels * Zoom))); };
+    return {line(Design.Border), scaled(Design.Width), scaled(Design.TableHeight),
+            scaled(Design.StripHeight), line(Design.LineHeight)};
+}
+
+QSize PanelAt(const TPanelDesign& Design, qreal Zoom)
+{
+    return PartsAt(Design, Zoom).Panel();
+}
+
+// The green round the panel, which takes whatever room the window gives it.
+class TTableMargin : public QWidget
+{
+public:
+    explicit TTableMargin(QWidget* Parent) : QWidget(Parent) {}
+    TPanelDesign Design;
+    std::function<void()> OnResize;
+
+protected:
+    void resizeEvent(QResizeEvent* Event) override
+    {
+        QWidget::resizeEvent(Event);
+        if (OnResize)
+            OnResize();
+    }
+};
+
+// The largest whole percent at which the panel fits into `Room`, and at least the designed
+// size.
+qreal FittingZoom(const TPanelDesign& Design, QSize Room)
+{
+    const QSize panel = PanelAt(Design, 1);
+    const qreal exact =
+        std::min(qreal(Room.width()) / panel.width(), qreal(Room.height()) / panel.height());
+    // Rounding lets a zoom a little above the exact ratio fit as well: start there.
+    int percent = std::max(Settings::MinZoom, int(std::ceil(exact * 100)) + 1);
+    for (; percent > Settings::MinZoom; --percent) {
+        const QSize need = PanelAt(Design, percent / 100.0);
+        if (need.width() <= Room.width() && need.height() <= Room.height())
+            break;
+    }
+    return percent / 100.0;
+}
+
+int Percent(qreal Zoom)
+{
+    return int(std::lround(Zoom * 100));
+}
+
 } // namespace
 
 void TMainForm::CreateMenu()
@@ -150,12 +234,157 @@ void TMainForm::CreateMenu()
     game->addSeparator();
     game->addAction(FileExitAction);
 
+    ViewZoomInAction =
+        makeAction("ViewZoomInAction", QStringLiteral("Zoom &In"),
+                   QKeySequence(Qt::CTRL | Qt::Key_Plus), &TMainForm::ViewZoomInActionExecute, -1);
+    // Where "+" needs Shift, Ctrl and the key under it ("=") zoom in as well.
+    ViewZoomInAction->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    ViewZoomOutAction = makeAction("ViewZoomOutAction", QStringLiteral("Zoom &Out"),
+                                   QKeySequence(Qt::CTRL | Qt::Key_Minus),
+                                   &TMainForm::ViewZoomOutActionExecute, -1);
+    ViewActualSizeAction =
+        makeAction("ViewActualSizeAction", QStringLiteral("&Actual Size"),
+                   QKeySequence(Qt::CTRL | Qt::Key_0), &TMainForm::ViewActualSizeActionExecute, -1);
+
+    QMenu* view = ActionMainMenuBar1->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("ViewMenu"));
+    SetMenuColours(*view);
+    view->addAction(ViewZoomInAction);
+    view->addAction(ViewZoomOutAction);
+    view->addAction(ViewActualSizeAction);
+
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));
     SetMenuColours(*help);
     help->addAction(HelpIndexAction);
     help->addSeparator();
     help->addAction(HelpAboutAction);
+}
+
+void TMainForm::CreateView()
+{
+    // The panel moves into a green margin that fills the window; the designed measures are
+    // taken from the scene as it was built.
+    auto* margin = new TTableMargin(this);
+    margin->setObjectName(QStringLiteral("TableMargin"));
+    margin->setAutoFillBackground(true);
+    margin->setPalette(CardTablePanel->palette()); // the table's green
+    TPanelDesign& design = margin->Design;
+    design.Border = CardTablePanel->lineWidth();
+    design.Width = FStaticsPanel->width();
+    design.TableHeight = FGameTableImage->height();
+    design.StripHeight = FStaticsPanel->height();
+    design.LineHeight = FShape1->height();
+    takeCentralWidget();
+    CardTablePanel->setParent(margin);
+    setCentralWidget(margin);
+    FTableMargin = margin;
+    margin->setMinimumSize(PanelAt(design, 1));
+    // The strip takes the panel's inside width at every zoom.
+    FStaticsPanel->setMinimumWidth(0);
+    FStaticsPanel->setMaximumWidth(QWIDGETSIZE_MAX);
+    margin->OnResize = [this, margin] { ApplyZoom(FittingZoom(margin->Design, margin->size())); };
+    resize(PanelAt(design, 1) + QSize(0, MenuBarHeight));
+    ApplyZoom(1);
+}
+
+void TMainForm::ApplyZoom(qreal Zoom)
+{
+    auto* margin = static_cast<TTableMargin*>(FTableMargin);
+    const TPanelDesign& design = margin->Design;
+    FZoom = Zoom;
+    // Before the panel's new size refits the about screen to it.
+    if (FAboutImage)
+        FAboutImage->SetZoom(Zoom);
+    const TPanelParts parts = PartsAt(design, Zoom);
+    const QSize panel = parts.Panel();
+    CardTablePanel->setLineWidth(parts.Border);
+    CardTablePanel->setFixedSize(panel);
+    FGameTableImage->SetZoom(Zoom);
+    FGameTableImage->setFixedHeight(parts.TableHeight);
+    FStaticsPanel->setFixedHeight(parts.StripHeight);
+    FShape1->setFixedHeight(parts.LineHeight);
+    CardTablePanel->move((margin->width() - panel.width()) / 2,
+                         (margin->height() - panel.height()) / 2);
+    // Laid out now, so the strip's right end is known for its figures.
+    CardTablePanel->layout()->activate();
+    ScaleScoreboard();
+    if (ViewZoomInAction) {
+        ViewZoomInAction->setEnabled(Percent(Zoom) < ZoomSteps[std::size(ZoomSteps) - 1]);
+        ViewZoomOutAction->setEnabled(Percent(Zoom) > ZoomSteps[0]);
+    }
+}
+
+void TMainForm::ZoomWindow(qreal Zoom)
+{
+    if (isMaximized() || isFullScreen())
+        showNormal();
+    const auto* margin = static_cast<TTableMargin*>(FTableMargin);
+    QSize client = PanelAt(margin->Design, Zoom) + QSize(0, MenuBarHeight);
+    if (const QScreen* screen = this->screen()) {
+        // As large as the screen allows, frame included; the table then fits what it got.
+        const QSize frame = frameGeometry().size() - size();
+        client = client.boundedTo(screen->availableGeometry().size() - frame);
+    }
+    resize(client.expandedTo(minimumSizeHint()));
+}
+
+void TMainForm::ViewZoomInActionExecute()
+{
+    const int now = Percent(FZoom);
+    const int* next = std::upper_bound(std::begin(ZoomSteps), std::end(ZoomSteps), now);
+    if (next != std::end(ZoomSteps))
+        ZoomWindow(*next / 100.0);
+}
+
+void TMainForm::ViewZoomOutActionExecute()
+{
+    const int now = Percent(FZoom);
+    const int* next = std::lower_bound(std::begin(ZoomSteps), std::end(ZoomSteps), now);
+    if (next != std::begin(ZoomSteps))
+        ZoomWindow(*(next - 1) / 100.0);
+}
+
+void TMainForm::ViewActualSizeActionExecute()
+{
+    ZoomWindow(Settings::DefaultZoom / 100.0);
+}
+
+void TMainForm::LoadView()
+{
+    // Without the options dialog there is no settings file of ours to read.
+    if (!OptionsDialog)
+        return;
+    int percent = Settings::DefaultZoom;
+    try {
+        TIniDocument ini(OptionsDialog->SettingsPath());
+        percent = ini.ReadInteger(Settings::ViewSection, Settings::KeyZoom, Settings::DefaultZoom);
+    } catch (const std::exception&) {
+        // The options dialog reports an unreadable file; the table keeps its designed size.
+        return;
+    }
+    if (percent < Settings::MinZoom || percent > Settings::MaxZoom)
+        percent = Settings::DefaultZoom;
+    FLoadedZoomPercent = percent;
+    if (percent != Settings::DefaultZoom)
+        ZoomWindow(percent / 100.0);
+}
+
+void TMainForm::SaveView()
+{
+    // Written only when the size changed: a run that leaves it alone leaves the file alone.
+    const int percent = Percent(FZoom);
+    if (!OptionsDialog ||
+        percent == (FLoadedZoomPercent ? FLoadedZoomPercent : Settings::DefaultZoom))
+        return;
+    try {
+        TIniDocument ini(OptionsDialog->SettingsPath());
+        ini.WriteInteger(Settings::ViewSection, Settings::KeyZoom, percent);
+        ini.UpdateFile();
+    } catch (const std::exception&) {
+        // The window is closing: the next run simply starts at the size it last knew.
+    }
 }
 
 void TMainForm::FileNewGameActionExecute()
@@ -210,6 +439,8 @@ bool TMainForm::event(QEvent* e)
     switch (e->type()) {
     case QEvent::Show:
         if (!FActivated) {
+            if (!FLoadedZoomPercent)
+                LoadView();
             CentreOnScreen(*this);
             // Hidden again meanwhile: the next showing waits afresh.
             QTimer::singleShot(FirstSeriesWaitMs, this, [this, startFirstSeries] {
@@ -252,6 +483,7 @@ void TMainForm::closeEvent(QCloseEvent* e)
 
 void TMainForm::FormClose()
 {
+    SaveView();
     // Closes any help window that is still open.
     if (HelpSystem)
         HelpSystem->SetActive(false);

@@ -24,6 +24,14 @@ inline constexpr int DefaultSkillLevel = 0; // Rookie
 inline constexpr int DefaultBestOf = 0;     // 1 Game
 inline constexpr int DefaultAnimSpeed = 1;  // Medium
 
+// How large the table is drawn, in percent of its designed size; kept apart from the
+// options so that those stay as the options dialog writes them.
+inline const QString ViewSection = QStringLiteral("View");
+inline const QString KeyZoom = QStringLiteral("Zoom");
+inline constexpr int DefaultZoom = 100;
+inline constexpr int MinZoom = 100; // the designed size
+inline constexpr int MaxZoom = 800; // a guard against nonsense, far beyond any screen
+
 } // namespace Settings
 
 // The settings file of this program, named after the executable with ".ini". It lives

@@ -17,6 +17,29 @@ inline uint32_t MulDiv255(uint32_t x, uint32_t a)
     return (t + (t >> 8)) >> 8;
 }
 
+// A hair of slack: ratios such as 1.25 reach us through floating-point arithmetic.
+constexpr qreal RatioSlack = 1e-3;
+
+bool SameRatio(qreal a, qreal b)
+{
+    return std::abs(a - b) < RatioSlack;
+}
+
+// How renderings are told apart: the ratio in thousandths.
+int RatioKey(qreal ratio)
+{
+    return int(std::lround(ratio * 1000));
+}
+
+// The painter's scale: how many of its device's logical pixels one unit of drawing covers.
+qreal PainterScale(const QPainter& painter)
+{
+    const QTransform& world = painter.worldTransform();
+    if (world.type() <= QTransform::TxTranslate)
+        return 1;
+    return std::sqrt(std::abs(world.determinant()));
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -34,7 +57,9 @@ TBitmap32::TBitmap32(QImage image)
 
 TBitmap32::TBitmap32(const TBitmap32& other)
     : FImage(other.FImage), FDrawMode(other.FDrawMode), FMasterAlpha(other.FMasterAlpha),
-      FPrepared(other.FPrepared), FPreparedValid(other.FPreparedValid), FVariants(other.FVariants)
+      FPrepared(other.FPrepared), FPreparedValid(other.FPreparedValid), FVariants(other.FVariants),
+      FRendered(other.FRendered), FPreparedRenderingKey(other.FPreparedRenderingKey),
+      FPreparedRendering(other.FPreparedRendering)
 {
     // OnChange belongs to the owner of this bitmap, not to the source's owner.
 }
@@ -57,6 +82,9 @@ void TBitmap32::Assign(const TBitmap32& source)
     FPrepared = source.FPrepared;
     FPreparedValid = source.FPreparedValid;
     FVariants = source.FVariants;
+    FRendered = source.FRendered;
+    FPreparedRenderingKey = source.FPreparedRenderingKey;
+    FPreparedRendering = source.FPreparedRendering;
     if (OnChange)
         OnChange();
 }
@@ -155,8 +183,7 @@ void TBitmap32::InsertVariant(TVariant variant)
 
 int TBitmap32::VariantFor(qreal devicePixelRatio) const
 {
-    // A hair of slack: ratios such as 1.25 reach us through floating-point arithmetic.
-    constexpr qreal slack = 1e-3;
+    constexpr qreal slack = RatioSlack;
     if (FVariants.empty() || devicePixelRatio <= 1 + slack)
         return -1;
     for (int i = 0; i < int(FVariants.size()); ++i) {
@@ -169,6 +196,99 @@ int TBitmap32::VariantFor(qreal devicePixelRatio) const
 void TBitmap32::DropVariants()
 {
     FVariants.clear();
+    FRendered.reset();
+}
+
+void TBitmap32::SetRenderer(TRenderer render)
+{
+    if (!render)
+        throw std::invalid_argument("a renderer needs something to draw with");
+    FRendered = std::make_shared<TRenderCache>();
+    FRendered->Render = std::move(render);
+    Changed();
+}
+
+TBitmap32::TRendering* TBitmap32::Rendering(qreal ratio) const
+{
+    if (!FRendered || !(ratio > 0))
+        return nullptr;
+    std::vector<TRendering>& kept = FRendered->Kept;
+    const int key = RatioKey(ratio);
+    auto it =
+        std::find_if(kept.begin(), kept.end(), [key](const TRendering& r) { return r.Key == key; });
+    if (it != kept.end()) {
+        // Most recently used goes last, so the one dropped is the one unseen longest.
+        std::rotate(it, it + 1, kept.end());
+    } else {
+        // A failed rendering is kept too (as a null picture), so it is not tried at every
+        // paint.
+        const QImage image = FRendered->Render(ratio);
+        if (int(kept.size()) >= RenderedRatiosKept)
+            kept.erase(kept.begin());
+        kept.push_back({key,
+                        image.isNull() ? QImage() : image.convertToFormat(QImage::Format_ARGB32),
+                        QImage()});
+    }
+    return kept.back().Image.isNull() ? nullptr : &kept.back();
+}
+
+const QImage& TBitmap32::RenderedImage(qreal ratio) const
+{
+    static const QImage none;
+    const TRendering* rendering = Rendering(ratio);
+    return rendering ? rendering->Image : none;
+}
+
+TBitmap32::TChoice TBitmap32::Choose(qreal ratio) const
+{
+    if (ratio <= 1 + RatioSlack)
+        return {};
+    const int v = VariantFor(ratio);
+    if (v >= 0 && SameRatio(VariantRatio(v), ratio) && !VariantImage(v).isNull())
+        return {TChoice::Variant, v, VariantRatio(v)};
+    if (Rendering(ratio))
+        return {TChoice::Rendered, -1, ratio};
+    if (v >= 0 && !VariantImage(v).isNull())
+        return {TChoice::Variant, v, VariantRatio(v)};
+    return {};
+}
+
+const QImage& TBitmap32::ImageFor(qreal ratio) const
+{
+    const TChoice choice = Choose(ratio);
+    switch (choice.Kind) {
+    case TChoice::Variant:
+        return VariantImage(choice.Index);
+    case TChoice::Rendered:
+        return RenderedImage(ratio);
+    default:
+        return FImage;
+    }
+}
+
+int TBitmap32::RenderedCount() const
+{
+    return FRendered ? int(FRendered->Kept.size()) : 0;
+}
+
+const QImage& TBitmap32::PreparedRendering(qreal ratio) const
+{
+    static const QImage none;
+    TRendering* rendering = Rendering(ratio);
+    if (!rendering)
+        return none;
+    // The copies on the table mostly blend at full master alpha: they share one prepared
+    // form instead of each keeping its own at the large sizes.
+    if (FDrawMode == dmBlend && FMasterAlpha == 255) {
+        if (rendering->PreparedBlend.isNull())
+            rendering->PreparedBlend = Prepare(rendering->Image);
+        return rendering->PreparedBlend;
+    }
+    if (FPreparedRenderingKey != rendering->Key || FPreparedRendering.isNull()) {
+        FPreparedRendering = Prepare(rendering->Image);
+        FPreparedRenderingKey = rendering->Key;
+    }
+    return FPreparedRendering;
 }
 
 void TBitmap32::Changed()
@@ -177,6 +297,8 @@ void TBitmap32::Changed()
     FPrepared = QImage();
     for (TVariant& v : FVariants)
         v.Prepared = QImage();
+    FPreparedRenderingKey = 0;
+    FPreparedRendering = QImage();
     if (OnChange)
         OnChange();
 }
@@ -454,15 +576,15 @@ void TImage32::InvalidateRect(const QRect& rect)
     }
     if (!isVisible())
         return; // showing it paints everything anyway
-    const QRect r = rect & this->rect();
+    const QRect r = WidgetRect(rect) & this->rect();
     if (r.isEmpty())
         return;
     FDirty += r;
     update(r);
 }
 
-void TImage32::DrawBitmap(QPainter& painter, const TBitmap32& bitmap, QPoint at,
-                          const QRect& clip, qreal devicePixelRatio) const
+void TImage32::DrawBitmap(QPainter& painter, const TBitmap32& bitmap, QPoint at, const QRect& clip,
+                          qreal ratio) const
 {
     if (!bitmap.Shows())
         return;
@@ -470,86 +592,140 @@ void TImage32::DrawBitmap(QPainter& painter, const TBitmap32& bitmap, QPoint at,
     const QRect target = area & clip;
     if (target.isEmpty())
         return;
-    if (devicePixelRatio == 1) {
+    if (ratio == 1) {
         painter.drawImage(target.topLeft(), bitmap.Prepared(), target.translated(-at));
         return;
     }
     // Above ratio 1 the painter clips to `clip`, and whole pictures are drawn.
-    const int v = bitmap.VariantFor(devicePixelRatio);
     static const QImage none;
-    const QImage& picture = v < 0 ? none : bitmap.PreparedVariant(v);
-    if (picture.isNull()) {
+    const TBitmap32::TChoice choice = bitmap.Choose(ratio);
+    const QImage* picture =
+        choice.Kind == TBitmap32::TChoice::Variant    ? &bitmap.PreparedVariant(choice.Index)
+        : choice.Kind == TBitmap32::TChoice::Rendered ? &bitmap.PreparedRendering(ratio)
+                                                      : &none;
+    const qreal pictureRatio = choice.Ratio;
+    if (picture->isNull()) {
         // No rendering for this screen (or it failed to decode): blow the 1x picture up.
         // Whole-number ratios keep it exact with nearest-neighbour; others would double
         // some pixels and not their neighbours, which looks worse than smoothing.
-        const bool whole = devicePixelRatio == std::floor(devicePixelRatio);
+        const bool whole = ratio == std::floor(ratio);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, !whole);
         painter.drawImage(area, bitmap.Prepared());
         painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
         return;
     }
-    const qreal ratio = bitmap.VariantRatio(v);
-    if (std::abs(ratio - devicePixelRatio) < 1e-3) {
+    if (SameRatio(pictureRatio, ratio)) {
         // One picture pixel per device pixel: no resampling at all. The picture may be a
         // fraction of a device pixel smaller than the area, its size having been rounded.
         const QTransform world = painter.worldTransform();
-        if (world.type() <= QTransform::TxTranslate) {
+        if (world.type() <= QTransform::TxScale && world.m11() == world.m22()) {
             // Placed in device pixels, Qt blends it like a 1x picture; through the
             // painter's scale it would take the much slower scaling path, even at 1:1.
-            const QPointF origin = world.map(QPointF(at)) * devicePixelRatio;
-            painter.setWorldTransform(QTransform::fromScale(1 / devicePixelRatio, 1 / devicePixelRatio));
+            const qreal dpr = ratio / PainterScale(painter);
+            const QPointF origin = world.map(QPointF(at)) * dpr;
+            painter.setWorldTransform(QTransform::fromScale(1 / dpr, 1 / dpr));
             painter.drawImage(QPoint(int(std::lround(origin.x())), int(std::lround(origin.y()))),
-                              picture);
+                              *picture);
             painter.setWorldTransform(world);
         } else {
-            painter.drawImage(QRectF(QPointF(at), QSizeF(picture.size()) / ratio), picture);
+            painter.drawImage(QRectF(QPointF(at), QSizeF(picture->size()) / ratio), *picture);
         }
         return;
     }
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
-    painter.drawImage(QRectF(area), picture);
+    painter.drawImage(QRectF(area), *picture);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
 }
 
 void TImage32::PaintTo(QPainter& painter, const QRect& clip) const
 {
     const qreal dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const qreal ratio = dpr * PainterScale(painter);
     painter.save();
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     painter.setOpacity(1.0);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    if (dpr != 1)
+    if (ratio != 1)
         painter.setClipRect(clip, Qt::IntersectClip);
     painter.fillRect(clip, FColor);
-    DrawBitmap(painter, FBitmap, QPoint(0, 0), clip, dpr);
+    DrawBitmap(painter, FBitmap, QPoint(0, 0), clip, ratio);
     // Indexes, not iterators: nothing here calls out, but the collection may have shrunk
     // since the paint was asked for.
     for (int i = 0; i < FLayers.Count(); ++i) {
         const TBitmapLayer* layer = FLayers.Items(i);
-        DrawBitmap(painter, layer->Bitmap(), layer->PaintRect().topLeft(), clip, dpr);
+        DrawBitmap(painter, layer->Bitmap(), layer->PaintRect().topLeft(), clip, ratio);
     }
     painter.restore();
+}
+
+void TImage32::SetZoom(qreal zoom)
+{
+    if (!(zoom > 0) || !std::isfinite(zoom))
+        throw std::invalid_argument("a zoom must be above 0");
+    if (zoom == FZoom)
+        return;
+    FZoom = zoom;
+    Changed();
+}
+
+int TImage32::LogicalWidth() const
+{
+    return FZoom == 1 ? width() : int(std::lround(width() / FZoom));
+}
+
+int TImage32::LogicalHeight() const
+{
+    return FZoom == 1 ? height() : int(std::lround(height() / FZoom));
+}
+
+QPoint TImage32::LogicalPoint(const QPointF& widgetPos) const
+{
+    return QPoint(int(std::floor(widgetPos.x() / FZoom)), int(std::floor(widgetPos.y() / FZoom)));
+}
+
+QRect TImage32::WidgetRect(const QRect& logical) const
+{
+    if (FZoom == 1 || logical.isEmpty())
+        return logical;
+    // A picture lands on whole device pixels, up to half a one beyond its exact place.
+    const int left = int(std::floor(logical.left() * FZoom)) - 1;
+    const int top = int(std::floor(logical.top() * FZoom)) - 1;
+    const int right = int(std::ceil((logical.right() + 1) * FZoom)) + 1;
+    const int bottom = int(std::ceil((logical.bottom() + 1) * FZoom)) + 1;
+    return QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
 }
 
 void TImage32::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     const QRegion region = event->region();
-    const qreal dpr = devicePixelRatioF();
+    const qreal ratio = devicePixelRatioF() * FZoom;
     // At a fractional ratio a logical rectangle ends inside a device pixel that Qt still
     // expects us to paint; one logical pixel more on each side covers it. Painting a spot
     // twice gives the same result, so overlaps are harmless.
-    const int grow = dpr == std::floor(dpr) ? 0 : 1;
-    for (const QRect& r : region)
-        PaintTo(painter, r.adjusted(-grow, -grow, grow, grow) & rect());
+    const int grow = ratio == std::floor(ratio) ? 0 : 1;
+    if (FZoom == 1) {
+        for (const QRect& r : region)
+            PaintTo(painter, r.adjusted(-grow, -grow, grow, grow) & rect());
+    } else {
+        painter.scale(FZoom, FZoom);
+        // Every logical pixel the widget shows any part of.
+        const QRect all(0, 0, int(std::ceil(width() / FZoom)), int(std::ceil(height() / FZoom)));
+        for (const QRect& r : region) {
+            const QPoint from(int(std::floor(r.left() / FZoom)), int(std::floor(r.top() / FZoom)));
+            const QPoint to(int(std::ceil((r.right() + 1) / FZoom)) - 1,
+                            int(std::ceil((r.bottom() + 1) / FZoom)) - 1);
+            PaintTo(painter, QRect(from, to).adjusted(-grow, -grow, grow, grow) & all);
+        }
+    }
     FDirty -= region;
 }
 
 void TImage32::mouseMoveEvent(QMouseEvent* event)
 {
-    const QPointF pos = event->position();
-    const int x = int(std::floor(pos.x()));
-    const int y = int(std::floor(pos.y()));
+    const QPoint at = LogicalPoint(event->position());
+    const int x = at.x();
+    const int y = at.y();
     event->accept();
     if (!OnMouseMove)
         return;
@@ -560,9 +736,9 @@ void TImage32::mouseMoveEvent(QMouseEvent* event)
 
 void TImage32::mousePressEvent(QMouseEvent* event)
 {
-    const QPointF pos = event->position();
-    const int x = int(std::floor(pos.x()));
-    const int y = int(std::floor(pos.y()));
+    const QPoint at = LogicalPoint(event->position());
+    const int x = at.x();
+    const int y = at.y();
     event->accept();
     if (event->button() == Qt::LeftButton)
         FPressed = true;

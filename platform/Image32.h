@@ -82,6 +82,28 @@ public:
     // it, else the highest there is; -1 for the 1x picture (at ratio 1, or with no variants).
     int VariantFor(qreal devicePixelRatio) const;
 
+    // Draws the picture afresh for any ratio no variant matches exactly, so a zoomed table
+    // is as sharp as the 1x one and never a bitmap blown up. `render(ratio)` returns the
+    // picture at `ratio` device pixels per logical pixel, about Width() * ratio by
+    // Height() * ratio, straight alpha. It runs once per ratio for the picture and all its
+    // copies, and what it returns is kept for the few ratios used last; a null result
+    // falls back to the variants. Changing the 1x pixels drops it, like the variants.
+    using TRenderer = std::function<QImage(qreal ratio)>;
+    void SetRenderer(TRenderer render);
+    bool HasRenderer() const { return FRendered != nullptr; }
+    // The rendering painting at `ratio` draws from when no variant matches it exactly
+    // (renders it if it is not kept yet); null without a renderer.
+    const QImage& RenderedImage(qreal ratio) const;
+    // The picture painting at `ratio` draws from, straight alpha: a variant of exactly
+    // that ratio, else a rendering for it, else the nearest variant (VariantFor), else the
+    // 1x picture. Decodes or renders what it needs.
+    const QImage& ImageFor(qreal ratio) const;
+    // How many ratios are kept rendered for this picture and its copies.
+    int RenderedCount() const;
+    // At most this many rendered ratios are kept per picture: resizing the window freely
+    // passes through many, and only the last ones are likely to be seen again.
+    static constexpr int RenderedRatiosKept = 3;
+
     // Called after every change, so the owner (a layer or an image) can repaint.
     std::function<void()> OnChange;
 
@@ -113,12 +135,44 @@ private:
         mutable QImage Prepared; // null until painted after the last change
     };
     void InsertVariant(TVariant variant);
+
     QImage FImage;
     TDrawMode FDrawMode = dmOpaque;
     uint8_t FMasterAlpha = 255;
     mutable QImage FPrepared;
     mutable bool FPreparedValid = false;
     std::vector<TVariant> FVariants; // ascending ratios, all above 1
+
+    // What a renderer drew, shared by every copy of the picture, most recently used last.
+    struct TRendering
+    {
+        int Key = 0; // the ratio in thousandths
+        QImage Image;
+        QImage PreparedBlend; // Prepare()d for blending at master alpha 255, the usual case
+    };
+    struct TRenderCache
+    {
+        TRenderer Render;
+        std::vector<TRendering> Kept;
+    };
+    TRendering* Rendering(qreal ratio) const; // null when nothing could be rendered
+    // What painting at a ratio draws from; Ratio is that picture's own.
+    struct TChoice
+    {
+        enum TKind : uint8_t
+        {
+            OneX,
+            Variant,
+            Rendered
+        } Kind = OneX;
+        int Index = -1; // of the variant
+        qreal Ratio = 1;
+    };
+    TChoice Choose(qreal ratio) const;
+    const QImage& PreparedRendering(qreal ratio) const;
+    std::shared_ptr<TRenderCache> FRendered;
+    mutable int FPreparedRenderingKey = 0; // ratio of FPreparedRendering, 0 for none
+    mutable QImage FPreparedRendering;     // for other settings than blend at 255
 };
 
 // An ordered list of pictures addressed by index.
@@ -226,9 +280,23 @@ public:
     TNotifyEvent OnClick;
 
     // Paints background, bitmap and layers into `painter` (also used by paintEvent). `clip`
-    // is in logical pixels; on a device with a device pixel ratio above 1 every picture
-    // comes from its variant for that ratio, so the result is as sharp as the device.
+    // is in logical pixels; when the painter's device pixel ratio times its scale is above
+    // 1, every picture comes from its rendering for that ratio, so the result is as sharp
+    // as the device.
     void PaintTo(QPainter& painter, const QRect& clip) const;
+
+    // Widget pixels per logical pixel (1 by default): the layers, their locations, hit
+    // testing and the mouse positions handed out stay logical; painting and the mapping
+    // of the pointer scale. Setting it repaints everything.
+    qreal Zoom() const { return FZoom; }
+    void SetZoom(qreal zoom);
+    // The widget's size in logical pixels.
+    int LogicalWidth() const;
+    int LogicalHeight() const;
+    // Logical pixel under a widget position, and the widget pixels a logical rectangle
+    // may touch when painted.
+    QPoint LogicalPoint(const QPointF& widgetPos) const;
+    QRect WidgetRect(const QRect& logical) const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -239,10 +307,11 @@ protected:
 private:
     friend class TLayerCollection;
     void DrawBitmap(QPainter& painter, const TBitmap32& bitmap, QPoint at, const QRect& clip,
-                    qreal devicePixelRatio) const;
+                    qreal ratio) const; // device pixels per logical pixel
     TLayerCollection FLayers{*this};
     TBitmap32 FBitmap;
     QColor FColor = Qt::white;
+    qreal FZoom = 1;
     int FUpdateCount = 0;
     QRegion FPending;         // collected while updates are suspended
     bool FPendingAll = false; // Changed() while suspended

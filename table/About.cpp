@@ -14,6 +14,7 @@
 #include <QPalette>
 #include <QRegion>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -35,15 +36,16 @@ TBitmapLayer* AddLayer(TImage32& Image, const TBitmap32& Picture, uint8_t Alpha,
 
 // The screen covers the panel from its inner top-left corner: as wide as the inside and
 // as high as the whole panel. Only the inside is painted, so the panel's border stays in
-// view; the screen's bottom line lies at the bottom of what is seen, where the table's
-// own line is.
-void FitAboutScreen(QFrame& Panel, QWidget& Screen, QWidget* Line)
+// view; the screen's bottom line lies at the bottom of what is seen, where the table's own
+// line is, as thick as the zoom makes a pixel.
+void FitAboutScreen(QFrame& Panel, TImage32& Screen, QWidget* Line)
 {
     const QRect inside = Panel.contentsRect();
     Screen.setGeometry(inside.left(), inside.top(), inside.width(), Panel.height());
     Screen.setMask(QRegion(0, 0, inside.width(), inside.height()));
+    const int thickness = std::max(1, int(std::floor(Screen.Zoom())));
     if (Line)
-        Line->setGeometry(0, inside.height() - 1, Screen.width(), 1);
+        Line->setGeometry(0, inside.height() - thickness, Screen.width(), thickness);
 }
 
 // Keeps the screen fitted to the panel if the window's size changes while it is shown
@@ -122,6 +124,7 @@ void TMainForm::ShowAboutScreen()
     auto* screen = new TImage32(CardTablePanel);
     FAboutImage = screen;
     screen->SetColor(TableGreen());
+    screen->SetZoom(FZoom);
     FitAboutScreen(*CardTablePanel, *screen, nullptr);
     screen->OnClick = [this](QObject* Sender) { LogoClick(Sender); };
 
@@ -135,8 +138,8 @@ void TMainForm::ShowAboutScreen()
     for (int i = 0; i < CardCount; ++i) {
         const TBitmap32& face = CardsBitmap32List->Bitmap(i);
         const auto alpha = uint8_t(RandomInt(155) + 10);
-        const int left = RandomInt(screen->width());
-        const int top = RandomInt(screen->height());
+        const int left = RandomInt(screen->LogicalWidth());
+        const int top = RandomInt(screen->LogicalHeight());
         AddLayer(*screen, face, alpha, left, top);
         TFloatPoint velocity;
         velocity.X = float(RandomReal() - 0.5);
@@ -145,13 +148,16 @@ void TMainForm::ShowAboutScreen()
     }
 
     // The logo is centred on the whole panel, border included; the caption on the screen.
+    // Both in the table's own pixels, whatever its zoom.
     const TBitmap32& logo = LogoBitmap32List->Bitmap(0);
-    AddLayer(*screen, logo, 255, HalfTiesToEven(CardTablePanel->width() - logo.Width()) - 2,
-             HalfTiesToEven(CardTablePanel->height() - logo.Height()) - 2);
+    const int panelWidth = int(std::lround(CardTablePanel->width() / FZoom));
+    const int panelHeight = int(std::lround(CardTablePanel->height() / FZoom));
+    AddLayer(*screen, logo, 255, HalfTiesToEven(panelWidth - logo.Width()) - 2,
+             HalfTiesToEven(panelHeight - logo.Height()) - 2);
     const TBitmap32& caption = LogoBitmap32List->Bitmap(1);
     TBitmapLayer* captionLayer =
-        AddLayer(*screen, caption, 255, HalfTiesToEven(screen->width() - caption.Width()),
-                 HalfTiesToEven(screen->height() - caption.Height()) + 23);
+        AddLayer(*screen, caption, 255, HalfTiesToEven(screen->LogicalWidth() - caption.Width()),
+                 HalfTiesToEven(screen->LogicalHeight() - caption.Height()) + 23);
     captionLayer->Tag = 1; // fading out first
     screen->EndUpdate();
     screen->Changed();
@@ -178,8 +184,8 @@ void TMainForm::AboutThreadedTimerTimer(QObject* /*Sender*/)
     TTickBusy busy(*AboutThreadedTimer);
 
     TImage32& screen = *FAboutImage;
-    const auto width = float(screen.width());
-    const auto height = float(screen.height());
+    const auto width = float(screen.LogicalWidth());
+    const auto height = float(screen.LogicalHeight());
     screen.BeginUpdate();
     for (int i = 0; i < CardCount && i < int(FVelocityArray.size()); ++i) {
         TBitmapLayer* layer = screen.Layers().Items(AboutFirstCardLayer + i);

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QPalette>
 
+#include <cmath>
+
 namespace {
 
 constexpr int ArrowSize = 17;
@@ -27,40 +29,44 @@ QFont ScoreboardFont()
     return font;
 }
 
+// The strip's measures grow with the table's zoom.
+int Scaled(int Pixels, qreal Zoom)
+{
+    return int(std::lround(Pixels * Zoom));
+}
+
 // The names are set by their cell height (ascent + descent, leading included), 15 pixels:
 // the largest pixel size whose cell is no taller.
-QFont NameFont()
+QFont NameFont(qreal Zoom)
 {
     QFont font = ScoreboardFont();
-    for (int pixels = NameCellHeight; pixels > 1; --pixels) {
+    const int cell = Scaled(NameCellHeight, Zoom);
+    for (int pixels = cell; pixels > 1; --pixels) {
         font.setPixelSize(pixels);
-        if (QFontMetrics(font).height() <= NameCellHeight)
+        if (QFontMetrics(font).height() <= cell)
             break;
     }
     return font;
 }
 
-QFont FigureFont()
+QFont FigureFont(qreal Zoom)
 {
     QFont font = ScoreboardFont();
-    font.setPointSize(10);
+    font.setPointSizeF(10 * Zoom);
     return font;
 }
 
-void PrepareLabel(QLabel*& label, QWidget* strip, const QString& caption, const QColor& colour,
-                  const QFont& font)
+// Caption and colour; font, size and place come with ScaleScoreboard.
+void PrepareLabel(QLabel*& label, QWidget* strip, const QString& caption, const QColor& colour)
 {
     if (label == nullptr)
         label = new QLabel(strip);
     label->setTextFormat(Qt::PlainText);
     label->setAutoFillBackground(false); // the strip's white shows through
-    label->setFont(font);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, colour);
     label->setPalette(palette);
     label->setText(caption);
-    label->adjustSize();
-    label->move(label->x(), LabelTop);
     label->show();
 }
 
@@ -73,7 +79,6 @@ void PrepareArrow(TImage32*& arrow, QWidget* strip, const TBitmap32& picture, ui
     bitmap.Assign(picture);
     bitmap.SetDrawMode(dmBlend);
     bitmap.SetMasterAlpha(alpha);
-    arrow->setGeometry(arrow->x(), 0, ArrowSize, ArrowSize);
     arrow->show();
 }
 
@@ -83,21 +88,49 @@ void TMainForm::BuildScoreboard(const QString& PlayerName)
 {
     QWidget* strip = FStaticsPanel;
 
-    const QFont nameFont = NameFont();
-    const QFont figureFont = FigureFont();
     const TBitmap32& arrowPicture = GameBitmap32List->Bitmap(ArrowPicture);
     const QString noGoals = QStringLiteral("0  ");
 
     PrepareArrow(FTurnArrowComputerImage, strip, arrowPicture, 100);
-    PrepareLabel(FComputerLabel, strip, QStringLiteral("Computer"), ComputerRed, nameFont);
-    PrepareLabel(FComputerGoalsLabel, strip, noGoals, Qt::black, figureFont);
+    PrepareLabel(FComputerLabel, strip, QStringLiteral("Computer"), ComputerRed);
+    PrepareLabel(FComputerGoalsLabel, strip, noGoals, Qt::black);
     PrepareArrow(FTurnArrowPlayerImage, strip, arrowPicture, 255);
     // The name is a new label at every game. A blank name shows as the designed one.
     delete FPlayerLabel;
     FPlayerLabel = nullptr;
-    const QString name = PlayerName.trimmed().isEmpty() ? Settings::DefaultPlayerName : PlayerName;
-    PrepareLabel(FPlayerLabel, strip, name, PlayerBlue, nameFont);
-    PrepareLabel(FPlayerGoalsLabel, strip, noGoals, Qt::black, figureFont);
+    FPlayerShownName =
+        PlayerName.trimmed().isEmpty() ? Settings::DefaultPlayerName : PlayerName;
+    PrepareLabel(FPlayerLabel, strip, FPlayerShownName, PlayerBlue);
+    PrepareLabel(FPlayerGoalsLabel, strip, noGoals, Qt::black);
+    PrepareLabel(FPeriodTimeLabel, strip, QStringLiteral("20:00"), Qt::black);
+    PrepareLabel(FPeriodLabel, strip, QStringLiteral("Period 1"), Qt::black);
+    ScaleScoreboard();
+}
+
+void TMainForm::ScaleScoreboard()
+{
+    // Nothing to scale before the first game has built the strip.
+    if (FPeriodLabel == nullptr)
+        return;
+    QWidget* strip = FStaticsPanel;
+    const qreal zoom = FZoom;
+    const QFont nameFont = NameFont(zoom);
+    const QFont figureFont = FigureFont(zoom);
+    const int labelTop = Scaled(LabelTop, zoom);
+    // A name cut short at one zoom may fit whole at another.
+    FPlayerLabel->setText(FPlayerShownName);
+    FPlayerLabel->setToolTip(QString());
+    for (QLabel* label : {FComputerLabel, FPlayerLabel})
+        label->setFont(nameFont);
+    for (QLabel* label : {FComputerGoalsLabel, FPlayerGoalsLabel, FPeriodTimeLabel, FPeriodLabel})
+        label->setFont(figureFont);
+    for (QLabel* label : {FComputerLabel, FPlayerLabel, FComputerGoalsLabel, FPlayerGoalsLabel,
+                          FPeriodTimeLabel, FPeriodLabel})
+        label->adjustSize();
+    for (TImage32* arrow : {FTurnArrowComputerImage, FTurnArrowPlayerImage}) {
+        arrow->SetZoom(zoom);
+        arrow->resize(Scaled(ArrowSize, zoom), Scaled(ArrowSize, zoom));
+    }
 
     struct TGroup
     {
@@ -109,31 +142,31 @@ void TMainForm::BuildScoreboard(const QString& PlayerName)
     const TGroup player{FTurnArrowPlayerImage, FPlayerLabel, FPlayerGoalsLabel};
     const TGroup& first = FGameDealer == alComputer ? computer : player;
     const TGroup& second = FGameDealer == alComputer ? player : computer;
-    const auto place = [](const TGroup& group, int arrowLeft) {
+    const auto place = [zoom, labelTop](const TGroup& group, int arrowLeft) {
         group.Arrow->move(arrowLeft, 0);
-        group.Name->move(arrowLeft + group.Arrow->width() + 3, LabelTop);
-        group.Goals->move(group.Name->x() + group.Name->width() + 4, LabelTop);
+        group.Name->move(arrowLeft + group.Arrow->width() + Scaled(3, zoom), labelTop);
+        group.Goals->move(group.Name->x() + group.Name->width() + Scaled(4, zoom), labelTop);
         return group.Goals->x() + group.Goals->width();
     };
-    const auto placeGroups = [&] { return place(second, place(first, 0) + 10); };
+    const int gap = Scaled(10, zoom);
+    const auto placeGroups = [&] { return place(second, place(first, 0) + gap); };
 
-    PrepareLabel(FPeriodTimeLabel, strip, QStringLiteral("20:00"), Qt::black, figureFont);
-    FPeriodTimeLabel->move(strip->width() - FPeriodTimeLabel->width(), LabelTop);
-    PrepareLabel(FPeriodLabel, strip, QStringLiteral("Period 1"), Qt::black, figureFont);
-    FPeriodLabel->move(strip->width() - FPeriodTimeLabel->width() - FPeriodLabel->width() - 10,
-                       LabelTop);
+    FPeriodTimeLabel->move(strip->width() - FPeriodTimeLabel->width(), labelTop);
+    FPeriodLabel->move(strip->width() - FPeriodTimeLabel->width() - FPeriodLabel->width() - gap,
+                       labelTop);
 
     // The groups end as far from the period as the period from the clock. A name that
     // would run past that is cut short with "…", and its whole text is its tooltip.
-    int overflow = placeGroups() + 10 - FPeriodLabel->x();
+    int overflow = placeGroups() + gap - FPeriodLabel->x();
     if (overflow <= 0)
         return;
+    const QString& name = FPlayerShownName;
     FPlayerLabel->setToolTip(
         QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(name.toHtmlEscaped()));
     // The label may be a pixel wider than its text: narrow until it fits.
     for (int room = FPlayerLabel->width() - overflow; overflow > 0 && room >= 0; --room) {
         FPlayerLabel->setText(QFontMetrics(nameFont).elidedText(name, Qt::ElideRight, room));
         FPlayerLabel->adjustSize();
-        overflow = placeGroups() + 10 - FPeriodLabel->x();
+        overflow = placeGroups() + gap - FPeriodLabel->x();
     }
 }

@@ -1,5 +1,7 @@
 #include "assets/pictures/GameImages.h"
 
+#include "assets/pictures/generator/PicturePainter.h"
+
 #include <QFile>
 #include <QResource>
 #include <QtEndian>
@@ -20,6 +22,7 @@ static void RegisterPictures()
     std::call_once(once, [] {
         Q_INIT_RESOURCE(bt_pictures);
         Q_INIT_RESOURCE(bt_icons);
+        Q_INIT_RESOURCE(bt_fonts);
     });
 }
 
@@ -53,10 +56,22 @@ QImage ReadPicture(const QString& name, qreal ratio)
     return ReadImageRecord(file.readAll());
 }
 
+// The faces the pictures are lettered in, registered from the program's own copies the
+// first time a picture is drawn at run time.
+const TPictureFonts& RuntimeFonts()
+{
+    static const TPictureFonts fonts = [] {
+        RegisterPictures();
+        return LoadPictureFonts(QStringLiteral(":/bt/fonts"));
+    }();
+    return fonts;
+}
+
 // The picture `name` as the lists hold it: drawn at `ratio` alone, or (ratio 1) the 1x
 // rendering with the others attached. Those are decoded only when a screen of their ratio
 // paints them; until then only the size of each record is checked against the 1x size,
-// which the resource knows without unpacking it.
+// which the resource knows without unpacking it. Any other ratio (a zoomed table) is drawn
+// when first painted, by the same code that drew the records.
 TBitmap32 LoadBitmap(const QString& name, qreal ratio)
 {
     TBitmap32 bitmap(ReadPicture(name, ratio));
@@ -65,9 +80,11 @@ TBitmap32 LoadBitmap(const QString& name, qreal ratio)
     for (qreal r : PictureRatios()) {
         if (r == 1)
             continue;
-        const QSize want(int(std::lround(bitmap.Width() * r)), int(std::lround(bitmap.Height() * r)));
+        const QSize want(int(std::lround(bitmap.Width() * r)),
+                         int(std::lround(bitmap.Height() * r)));
         const QResource record(PicturePath(name, r));
-        if (!record.isValid() || record.uncompressedSize() != 8 + qint64(want.width()) * want.height() * 4)
+        if (!record.isValid() ||
+            record.uncompressedSize() != 8 + qint64(want.width()) * want.height() * 4)
             throw std::runtime_error("picture " + name.toStdString() + " at ratio " +
                                      std::to_string(r) + " does not match its 1x size");
         bitmap.AddVariant(
@@ -83,6 +100,15 @@ TBitmap32 LoadBitmap(const QString& name, qreal ratio)
             },
             r);
     }
+    bitmap.SetRenderer([name](qreal r) -> QImage {
+        // A failure paints the nearest rendering there is instead; it cannot be reported
+        // from inside a paint.
+        try {
+            return RenderPicture(name, RuntimeFonts(), r);
+        } catch (const std::exception&) {
+            return QImage();
+        }
+    });
     return bitmap;
 }
 

@@ -24,7 +24,8 @@ const std::vector<qreal>& PictureRatios();
 // black, red and blue highlight frames; the logo and its "Click here!" caption. Every
 // picture keeps its defaults: opaque drawing, master alpha 255.
 // With `ratio` 1 (the game's) each picture is its 1x rendering and carries the renderings
-// of the other PictureRatios() as variants, so a TImage32 paints it sharply on any screen.
+// of the other PictureRatios() as variants, so a TImage32 paints it sharply on any screen;
+// for any other ratio (a zoomed table) it is drawn afresh when first painted.
 // Another of PictureRatios() fills the lists with that rendering alone as the pictures'
 // own pixels, for looking at it.
 // Throws std::runtime_error for an unknown ratio or a missing or damaged picture; the

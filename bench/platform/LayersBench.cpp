@@ -1,6 +1,7 @@
-// Painting the card table: the whole 344 x 538 table with its 80 layers, at 1x and on
-// screens with more device pixels per logical pixel, and the repaint of one card moving one
-// step (where it was and where it is now); loading the pictures with all their renderings.
+// Painting the card table: the whole 344 x 538 table with its 80 layers, at 1x, on
+// screens with more device pixels per logical pixel and zoomed, and the repaint of one card
+// moving one step (where it was and where it is now); loading the pictures with all their
+// renderings, and drawing them for a new size.
 //
 //   platform_bench [--benchmark_filter=...]
 // Memcpy gives the memory bandwidth the painting figures are compared with.
@@ -9,6 +10,7 @@
 #include "platform/Image32.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPainter>
 #include <QTest>
 
@@ -211,6 +213,107 @@ void BM_CardStepWidget(benchmark::State& state)
         benchmark::Counter(double(counter.Paints) / double(state.iterations()));
 }
 BENCHMARK(BM_CardStepWidget)->Unit(benchmark::kMicrosecond);
+
+// The table zoomed (first argument, percent) on a screen of some ratio (second, percent):
+// the painter scales, and every picture comes from its rendering for zoom x ratio, drawn
+// at run time where no pre-drawn one matches. The first paint renders and is not timed.
+void BM_ZoomedFullFrame(benchmark::State& state)
+{
+    TTable& t = Table();
+    const qreal zoom = qreal(state.range(0)) / 100, ratio = qreal(state.range(1)) / 100;
+    QImage target(int(std::ceil(344 * zoom * ratio)), int(std::ceil(538 * zoom * ratio)),
+                  QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(ratio);
+    const QRect table(0, 0, 344, 538);
+    auto paint = [&](const QRect& clip) {
+        QPainter painter(&target);
+        painter.scale(zoom, zoom);
+        t.image->PaintTo(painter, clip);
+    };
+    paint(table);
+    for (auto _ : state) {
+        paint(table);
+        benchmark::DoNotOptimize(target.constBits());
+    }
+    state.SetBytesProcessed(state.iterations() * int64_t(target.sizeInBytes()));
+}
+BENCHMARK(BM_ZoomedFullFrame)
+    ->Args({150, 100})
+    ->Args({300, 100})
+    ->Args({300, 200})
+    ->Unit(benchmark::kMillisecond);
+
+// One tick of a card's flight on the zoomed table: the union of the old and new
+// rectangles, in logical pixels, one more on each side for the rounding of device pixels.
+void BM_ZoomedCardStep(benchmark::State& state)
+{
+    TTable& t = Table();
+    const qreal zoom = qreal(state.range(0)) / 100, ratio = qreal(state.range(1)) / 100;
+    QImage target(int(std::ceil(344 * zoom * ratio)), int(std::ceil(538 * zoom * ratio)),
+                  QImage::Format_ARGB32_Premultiplied);
+    target.setDevicePixelRatio(ratio);
+    auto paint = [&](const QRect& clip) {
+        QPainter painter(&target);
+        painter.scale(zoom, zoom);
+        t.image->PaintTo(painter, clip);
+    };
+    paint(QRect(0, 0, 344, 538));
+    const TFloatRect from{8, 232, 61, 315};
+    const TFloatRect to{23.23077f, 206.15384f, 76.23077f, 289.15384f};
+    bool forth = true;
+    for (auto _ : state) {
+        const QRect before = t.mover->PaintRect();
+        t.mover->SetLocation(forth ? to : from);
+        forth = !forth;
+        paint((before | t.mover->PaintRect()).adjusted(-1, -1, 1, 1));
+        benchmark::DoNotOptimize(target.constBits());
+    }
+}
+BENCHMARK(BM_ZoomedCardStep)->Args({300, 200})->Args({300, 100})->Unit(benchmark::kMicrosecond);
+
+// The resident set of this process in bytes, from /proc.
+int64_t ResidentBytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
+    }
+    return 0;
+}
+
+// Drawing all 63 pictures of the table and the about screen for a size no pre-drawn
+// rendering has (zoom x screen ratio, the argument in percent), as the first paint at a
+// new zoom does; fresh lists each time, so every picture is drawn. The counters give the
+// bytes of the new renderings and how much the resident set grew by the first size.
+void BM_RenderPicturesForNewSize(benchmark::State& state)
+{
+    const qreal ratio = qreal(state.range(0)) / 100;
+    int64_t pixels = 0, grown = 0;
+    bool first = true;
+    for (auto _ : state) {
+        state.PauseTiming();
+        TBitmap32List cards, game, logo;
+        LoadGameImages(cards, game, logo);
+        const int64_t before = ResidentBytes();
+        state.ResumeTiming();
+        pixels = 0;
+        for (const TBitmap32List* list : {&cards, &game, &logo}) {
+            for (int i = 0; i < list->Count(); ++i)
+                pixels += list->Bitmap(i).RenderedImage(ratio).sizeInBytes();
+        }
+        state.PauseTiming();
+        if (first)
+            grown = ResidentBytes() - before;
+        first = false;
+        state.ResumeTiming();
+    }
+    state.counters["pictures_MiB"] = double(pixels) / (1 << 20);
+    state.counters["rss_growth_MiB"] = double(grown) / (1 << 20);
+}
+BENCHMARK(BM_RenderPicturesForNewSize)->Arg(250)->Arg(300)->Arg(600)->Unit(benchmark::kMillisecond);
 
 // The floor: copying a table-sized frame.
 void BM_Memcpy(benchmark::State& state)

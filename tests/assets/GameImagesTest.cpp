@@ -150,8 +150,8 @@ TEST_P(GameImages, FramesAreATwoPixelBorderTransparentInside)
         int wrong = 0;
         for (int y = 0; y < frame.Height(); ++y) {
             for (int x = 0; x < frame.Width(); ++x) {
-                const bool border = x < t || y < t || x >= frame.Width() - t ||
-                                    y >= frame.Height() - t;
+                const bool border =
+                    x < t || y < t || x >= frame.Width() - t || y >= frame.Height() - t;
                 const bool corner =
                     (x < s || x >= frame.Width() - s) && (y < s || y >= frame.Height() - s);
                 const int alpha = Alpha(frame.Pixel(x, y));
@@ -519,7 +519,8 @@ protected:
                 const double x0 = x * rx, x1 = (x + 1) * rx, y0 = y * ry, y1 = (y + 1) * ry;
                 for (int sy = int(y0); sy < std::min(p.height(), int(std::ceil(y1 - 1e-9))); ++sy) {
                     const double wy = std::min(y1, sy + 1.0) - std::max(y0, double(sy));
-                    for (int sx = int(x0); sx < std::min(p.width(), int(std::ceil(x1 - 1e-9))); ++sx) {
+                    for (int sx = int(x0); sx < std::min(p.width(), int(std::ceil(x1 - 1e-9)));
+                         ++sx) {
                         const double w = wy * (std::min(x1, sx + 1.0) - std::max(x0, double(sx)));
                         const QRgb q = p.pixel(sx, sy);
                         c[0] += w * qAlpha(q), c[1] += w * qRed(q), c[2] += w * qGreen(q);
@@ -559,7 +560,8 @@ TEST_F(PictureVariants, EveryPictureCarriesEachRatioAtItsSize)
         for (int v = 0; v < 3; ++v) {
             const qreal ratio = Ratios[v + 1];
             EXPECT_EQ(b->VariantRatio(v), ratio) << what;
-            EXPECT_EQ(b->VariantImage(v).size(), QSize(Px(b->Width(), ratio), Px(b->Height(), ratio)))
+            EXPECT_EQ(b->VariantImage(v).size(),
+                      QSize(Px(b->Width(), ratio), Px(b->Height(), ratio)))
                 << what << " at ratio " << ratio;
         }
         // The list picture's own pixels stay the 1x rendering.
@@ -579,7 +581,8 @@ TEST_F(PictureVariants, EachRenderingBroughtDownToThe1xSizeIsThe1xPicture)
             if (ratio == 2) {
                 ASSERT_EQ(variant.size(), b->Image().size() * 2) << what;
             }
-            const double d = MeanDifference(AreaScaled(variant, ratio, b->Image().size()), b->Image());
+            const double d =
+                MeanDifference(AreaScaled(variant, ratio, b->Image().size()), b->Image());
             // At 1.25 and 1.5 whatever the drawing snaps to whole device pixels (the cut
             // corners, the clip between a court card's two halves) lands a fraction of a
             // logical pixel away from where it lands at 1x; at 2 it lands in the same place.
@@ -653,6 +656,44 @@ TEST_F(PictureVariants, ATableLayerPaintsFromTheRenderingOfTheDevicesRatio)
     }
 }
 
+// A zoomed table on a screen of some ratio paints each picture at zoom x ratio. Those that
+// are no pre-drawn ratio are drawn at run time by the generator's own code: the picture
+// chosen has the size of that many device pixels, and brought down to 1x it is the 1x
+// picture, within the same tolerance as the pre-drawn renderings.
+TEST_F(PictureVariants, AZoomedTableGetsEachPictureDrawnForZoomTimesTheScreensRatio)
+{
+    struct
+    {
+        qreal zoom, screen;
+    } cases[] = {{1.25, 1}, {2.5, 1}, {3, 1}, {1.5, 2}, {3, 2}};
+    for (const auto& c : cases) {
+        const qreal ratio = c.zoom * c.screen;
+        const bool whole = ratio == std::floor(ratio);
+        double worst = 0;
+        for (const auto& [what, b] : All()) {
+            const QImage& chosen = b->ImageFor(ratio);
+            ASSERT_EQ(chosen.size(), QSize(Px(b->Width(), ratio), Px(b->Height(), ratio)))
+                << what << " at zoom " << c.zoom << " on a screen of " << c.screen;
+            const double d =
+                MeanDifference(AreaScaled(chosen, ratio, b->Image().size()), b->Image());
+            EXPECT_LT(d, whole ? 3.0 : 10.0) << what << " at ratio " << ratio;
+            worst = std::max(worst, d);
+        }
+        std::printf("worst mean difference at zoom %.2f on a %.0fx screen: %.2f levels\n", c.zoom,
+                    c.screen, worst);
+    }
+}
+
+// The run-time drawing is the build-time drawing: at a pre-drawn ratio they agree pixel
+// for pixel, so only the size, never the look, depends on where a picture was drawn.
+TEST_F(PictureVariants, DrawnAtRunTimeThePicturesAreThoseDrawnAtBuildTime)
+{
+    for (const auto& [what, b] : All()) {
+        const QImage& built = b->VariantImage(b->VariantFor(1.5));
+        EXPECT_TRUE(b->RenderedImage(1.5) == built) << what;
+    }
+}
+
 TEST(Icons, MenuIconHasEveryRatioAndPicksByTheScreen)
 {
     for (int i = 0; i < MenuImageCount; ++i) {
@@ -661,7 +702,8 @@ TEST(Icons, MenuIconHasEveryRatioAndPicksByTheScreen)
         for (qreal ratio : Ratios) {
             const QPixmap pixmap = icon.pixmap(QSize(16, 16), ratio);
             EXPECT_EQ(pixmap.size(), QSize(Px(16, ratio), Px(16, ratio))) << "ratio " << ratio;
-            EXPECT_TRUE(pixmap.toImage().convertToFormat(QImage::Format_ARGB32) == MenuImage(i, ratio))
+            EXPECT_TRUE(pixmap.toImage().convertToFormat(QImage::Format_ARGB32) ==
+                        MenuImage(i, ratio))
                 << "menu picture " << i << " at ratio " << ratio;
         }
     }

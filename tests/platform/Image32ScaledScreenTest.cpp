@@ -110,6 +110,35 @@ TEST_F(ScaledScreen2, TheWidgetKeepsItsLogicalSizeAndPaintsFromTheScreensRenderi
     check("after a layer passed by");
 }
 
+// Zoomed on this screen, a card is drawn for zoom x scale device pixels per logical pixel
+// and lands on the screen one picture pixel per device pixel.
+TEST_F(ScaledScreen2, ZoomedTheCardIsRenderedForZoomTimesTheScreensScale)
+{
+    qreal asked = 0;
+    card->Bitmap().SetRenderer([&](qreal ratio) {
+        asked = ratio;
+        QImage fine(int(std::lround(53 * ratio)), int(std::lround(83 * ratio)),
+                    QImage::Format_ARGB32);
+        for (int y = 0; y < fine.height(); ++y)
+            for (int x = 0; x < fine.width(); ++x)
+                fine.setPixel(x, y, y % 2 ? 0xff000000u : 0xffffffffu);
+        return fine;
+    });
+    const qreal zoom = 1.25; // no variant of the card has zoom x scale
+    image.SetZoom(zoom);
+    image.resize(int(std::lround(344 * zoom)), int(std::lround(538 * zoom)));
+    const QImage shot = image.grab().toImage();
+    EXPECT_EQ(asked, zoom * Scale);
+    const int ox = int(std::lround(8 * zoom * Scale)), oy = int(std::lround(232 * zoom * Scale));
+    const int w = int(std::lround(53 * zoom * Scale)), h = int(std::lround(83 * zoom * Scale));
+    int wrong = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            wrong += shot.pixel(ox + x, oy + y) != (y % 2 ? 0xff000000u : 0xffffffffu);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(shot.pixel(ox - 1, oy), QColor(0, 128, 0).rgb());
+}
+
 struct PressCase
 {
     int x, y;

@@ -10,7 +10,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QtEndian>
 
@@ -18,16 +17,6 @@
 #include <exception>
 
 namespace {
-
-QString LoadFamily(const QString& folder, const char* file)
-{
-    const QString path = folder + QLatin1Char('/') + QLatin1String(file);
-    const int id = QFontDatabase::addApplicationFont(path);
-    const QStringList families = QFontDatabase::applicationFontFamilies(id);
-    if (id < 0 || families.isEmpty())
-        throw std::runtime_error("cannot load font " + path.toStdString());
-    return families.first();
-}
 
 void WriteRecord(const QString& path, const QImage& image)
 {
@@ -68,13 +57,7 @@ int main(int argc, char** argv)
         if (dpr < 1 || dpr > 4)
             throw std::runtime_error("device pixel ratio must be between 1 and 4");
         const QString fontFolder = QString::fromLocal8Bit(argv[3]);
-        TPictureFonts fonts;
-        fonts.Sans = LoadFamily(fontFolder, "LiberationSans-Regular.ttf");
-        LoadFamily(fontFolder, "LiberationSans-Bold.ttf");
-        LoadFamily(fontFolder, "LiberationSans-Italic.ttf");
-        LoadFamily(fontFolder, "LiberationSans-BoldItalic.ttf");
-        fonts.Serif = LoadFamily(fontFolder, "LiberationSerif-BoldItalic.ttf");
-        LoadFamily(fontFolder, "LiberationSerif-Regular.ttf");
+        const TPictureFonts fonts = LoadPictureFonts(fontFolder);
 
         if (icons) {
             for (int size : AppIconSizes) {

@@ -1,6 +1,7 @@
 #include "PicturePainter.h"
 
 #include <QFont>
+#include <QFontDatabase>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -142,18 +143,12 @@ QPainterPath ClubPath()
     return p.united(stem);
 }
 
-QPainterPath SuitPath(int suit)
+// Built once: the club's merged outline takes path operations that would otherwise be
+// repeated for every pip the program draws when a zoom needs the pictures anew.
+const QPainterPath& SuitPath(int suit)
 {
-    switch (suit) {
-    case suDiamonds:
-        return DiamondPath();
-    case suHearts:
-        return HeartPath();
-    case suSpades:
-        return SpadePath();
-    default:
-        return ClubPath();
-    }
+    static const QPainterPath paths[] = {DiamondPath(), HeartPath(), SpadePath(), ClubPath()};
+    return paths[std::clamp(suit, int(suDiamonds), int(suClubs))];
 }
 
 // A suit symbol `size` pixels high centred on `centre`; upside down when `flipped`.
@@ -890,7 +885,29 @@ QImage Caption(const TPictureFonts& fonts, qreal dpr)
     return out;
 }
 
+QString LoadFamily(const QString& folder, const char* file)
+{
+    const QString path = folder + QLatin1Char('/') + QLatin1String(file);
+    const int id = QFontDatabase::addApplicationFont(path);
+    const QStringList families = QFontDatabase::applicationFontFamilies(id);
+    if (id < 0 || families.isEmpty())
+        throw std::runtime_error("cannot load font " + path.toStdString());
+    return families.first();
+}
+
 } // namespace
+
+TPictureFonts LoadPictureFonts(const QString& folder)
+{
+    TPictureFonts fonts;
+    fonts.Sans = LoadFamily(folder, "LiberationSans-Regular.ttf");
+    LoadFamily(folder, "LiberationSans-Bold.ttf");
+    LoadFamily(folder, "LiberationSans-Italic.ttf");
+    LoadFamily(folder, "LiberationSans-BoldItalic.ttf");
+    fonts.Serif = LoadFamily(folder, "LiberationSerif-BoldItalic.ttf");
+    LoadFamily(folder, "LiberationSerif-Regular.ttf");
+    return fonts;
+}
 
 std::vector<TPictureEntry> AllPictures()
 {

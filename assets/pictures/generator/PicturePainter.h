@@ -21,6 +21,11 @@ struct TPictureFonts
     QString Serif; // Liberation Serif
 };
 
+// Registers the Liberation faces the pictures are lettered in from `folder` (a folder on
+// disk, or a resource folder such as ":/bt/fonts") and names their families. Needs a
+// QGuiApplication; throws std::runtime_error when a font cannot be loaded.
+TPictureFonts LoadPictureFonts(const QString& folder);
+
 // Every picture in record order: 52 faces, 9 game pictures, 2 logo pictures, 2 menu icons.
 std::vector<TPictureEntry> AllPictures();
 

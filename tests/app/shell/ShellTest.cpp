@@ -343,21 +343,24 @@ INSTANTIATE_TEST_SUITE_P(
                       TCloseCase{"CloseBox", [](TMainForm& F) { F.close(); }}),
     [](const auto& Info) { return std::string(Info.param.Name); });
 
-// The window shows everything it holds and cannot be resized or maximised.
-TEST_F(ShellTest, FixedFrameHoldsMenuTableAndStrip)
+// The window starts at its designed size, showing everything it holds; it can grow (the
+// table then scales) and be maximised, but not shrink below that size.
+TEST_F(ShellTest, FrameHoldsMenuTableAndStripAtItsDesignedSize)
 {
     F().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&F()));
 
-    EXPECT_EQ(F().minimumSize(), F().maximumSize());
+    EXPECT_EQ(F().size(), QSize(346, 583));
+    EXPECT_EQ(F().minimumSize(), F().size());
+    EXPECT_GT(F().maximumSize().width(), 346);
     const Qt::WindowFlags flags = F().windowFlags();
-    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
     EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
     EXPECT_EQ(F().windowTitle(), QStringLiteral("Brindletop"));
 
     EXPECT_EQ(F().ActionMainMenuBar1->geometry(), QRect(0, 0, F().width(), 25));
-    const QRect panel = F().CardTablePanel->geometry();
+    const QRect panel(F().CardTablePanel->mapTo(&F(), QPoint(0, 0)), F().CardTablePanel->size());
     EXPECT_EQ(panel.top(), 25);
     EXPECT_EQ(panel.bottom(), F().height() - 1);
     // Table, strip and line, inside the panel's border, all of them whole.
