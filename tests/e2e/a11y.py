@@ -8,6 +8,10 @@ read texts off the table (the clock, the goals) instead of guessing them from pi
     a11y.py texts TITLE     the texts shown in the window titled TITLE, one per line:
                             ROLE<TAB>TEXT, in the window's own order
     a11y.py menu NAME       the items of the menu NAME when it is open (nothing otherwise)
+    a11y.py press TITLE BUTTON
+                            presses the button BUTTON of the window titled TITLE (a box
+                            answered this way needs no keyboard focus, which nobody hands
+                            out on a display without a window manager)
 
 Needs the accessibility bus of the session (at-spi-bus-launcher) and a program started
 with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1. Exit status 0, or 1 when no window matched.
@@ -66,7 +70,7 @@ def showing_descendants(node):
 
 
 def main(argv):
-    if len(argv) < 2 or argv[1] not in ("windows", "texts", "menu"):
+    if len(argv) < 2 or argv[1] not in ("windows", "texts", "menu", "press"):
         print(__doc__.strip(), file=sys.stderr)
         return 2
     bus = connect()
@@ -84,6 +88,14 @@ def main(argv):
                 text = node.name()
                 if text:
                     print(f"{node.role()}\t{text}")
+    elif argv[1] == "press":
+        for window in top_levels(bus):
+            if window.name() != argv[2]:
+                continue
+            for node in showing_descendants(window):
+                if node.role() == "push button" and node.name() == argv[3]:
+                    node.obj.DoAction(0, dbus_interface="org.a11y.atspi.Action", timeout=TIMEOUT)
+                    return 0
     else:
         for window in top_levels(bus):
             for node in showing_descendants(window):
