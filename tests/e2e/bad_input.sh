@@ -23,8 +23,8 @@ OUT=$(realpath -m "${2:-/tmp/bt-bad-input}")
 shift $(($# < 2 ? $# : 2))
 CASES=("$@")
 source "$(dirname "$(realpath "$0")")/lib.sh"
-# The whole run's deadline, in seconds; CTest's timeout for it is 600.
-LIMIT=${BT_E2E_LIMIT:-540}
+# The whole run's deadline, in seconds; CTest's timeout for it is 900.
+LIMIT=${BT_E2E_LIMIT:-840}
 SEED=${BT_SEED:-$((RANDOM * 32768 + RANDOM))}
 
 e2e_need_tools

@@ -22,8 +22,8 @@ set -euo pipefail
 BUILD=$(realpath "${1:-build}")
 OUT=$(realpath -m "${2:-/tmp/bt-e2e}")
 source "$(dirname "$(realpath "$0")")/lib.sh"
-# The whole run's deadline, in seconds; CTest's timeout for it is 600.
-LIMIT=${BT_E2E_LIMIT:-540}
+# The whole run's deadline, in seconds; CTest's timeout for it is 900.
+LIMIT=${BT_E2E_LIMIT:-840}
 
 e2e_need_tools
 if [[ -z "${BT_E2E_DISPLAY:-}" ]]; then
