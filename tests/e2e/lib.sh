@@ -28,7 +28,8 @@ e2e_start_a11y() { # log-file
 e2e_deadline() { # limit shot pid-file
     local script=$$
     (
-        sleep "$1"
+        # The sleep must not hold the run's output open: CTest waits for it to close.
+        sleep "$1" </dev/null >/dev/null 2>&1
         echo "FAILED: not done within $1 s; screenshot $2" >&2
         import -window root "$2"
         [[ -s "$3" ]] && kill "$(cat "$3")" 2>/dev/null
