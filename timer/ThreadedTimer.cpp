@@ -106,10 +106,17 @@ void TTimerThread::TerminateAndWait()
         // The window thread serves no events while it waits here, so a hand-over still
         // pending would never be delivered: cancel it. Its posted event dies with the timer.
         FHandOverPending = false;
+        FHandOverEvent = nullptr;
         FWake.notify_all();
         FWake.wait(lock, [this] { return FExited; });
     }
     wait();
+}
+
+bool TTimerThread::IsHandOver(const QEvent* Event) const
+{
+    std::lock_guard<std::mutex> lock(FLock);
+    return FHandOverPending && Event == FHandOverEvent;
 }
 
 bool TTimerThread::HandOverStale() const
@@ -123,6 +130,7 @@ void TTimerThread::FinishHandOver()
     {
         std::lock_guard<std::mutex> lock(FLock);
         FHandOverPending = false;
+        FHandOverEvent = nullptr;
         FHandOverStale = false;
     }
     FWake.notify_all();
@@ -166,11 +174,13 @@ void TTimerThread::run()
         }
 
         // The interval has run out: hand the tick to the window thread and block until it
-        // has been delivered. The event is allocated before the unlock so that the window
-        // thread, which frees it after taking FLock, is ordered after the allocation.
+        // has been delivered. The event is built and recorded before the unlock; the
+        // window thread recognises it by that record, under FLock, before reading or
+        // freeing it, and so is ordered after its construction.
         FLastWaitEnd = std::chrono::steady_clock::now();
         auto* event = new QEvent(static_cast<QEvent::Type>(HandOverEventType()));
         FHandOverPending = true;
+        FHandOverEvent = event;
         FHandOverStale = false;
         lock.unlock();
         QCoreApplication::postEvent(FOwner, event);
@@ -271,7 +281,8 @@ std::chrono::steady_clock::time_point TThreadedTimer::LastWaitEnd() const
 
 bool TThreadedTimer::event(QEvent* Event)
 {
-    if (Event->type() != TTimerThread::HandOverEventType())
+    // The pointer first: only events of the window thread may be read without the lock.
+    if (!FTimerThread->IsHandOver(Event))
         return QObject::event(Event);
     // The handler may even delete its own timer; the destructor has then released the
     // worker, and nothing of this object may be touched any more.

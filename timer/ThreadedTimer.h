@@ -62,6 +62,11 @@ public:
     // its tick dropped) and blocks until the worker has left its body.
     void TerminateAndWait();
 
+    // Window thread: whether Event is the hand-over the worker posted and is waiting on.
+    // Taking the lock before the event is read orders its construction on the worker
+    // before every read here; Qt's own posting does that too, but out of ThreadSanitizer's
+    // sight.
+    bool IsHandOver(const QEvent* Event) const;
     // Window thread: whether the pending tick was already on its way when the timer was
     // disabled; such a tick is dropped even if the timer has been enabled again since.
     bool HandOverStale() const;
@@ -89,6 +94,7 @@ private:
     bool FPaused = true;
     bool FTerminateRequested = false;
     bool FHandOverPending = false;
+    const QEvent* FHandOverEvent = nullptr; // the posted event of the pending hand-over
     bool FHandOverStale = false;
     bool FExited = false; // the body and QThread's own finishing code are done
     std::chrono::steady_clock::time_point FLastWaitEnd;

@@ -936,38 +936,6 @@ TEST_F(FailureTest, WriteToADirectoryReportsAndKeepsTheChange)
     EXPECT_EQ(ReadBytes(Path()), QByteArray("[A]\r\nk=1\r\n\r\n"));
 }
 
-TEST_F(FailureTest, UnreadableFileRaises)
-{
-    if (IsRoot())
-        GTEST_SKIP() << "root reads files whatever their permissions";
-    WriteBytes(Path(), "[A]\nk=1\n");
-    ASSERT_EQ(::chmod(QFile::encodeName(Path()).constData(), 0200), 0);
-    try {
-        TIniDocument doc(Path());
-        ADD_FAILURE() << "read an unreadable file";
-    } catch (const EIniFileError& error) {
-        ExpectMessage(error, Path(), "Permission denied");
-    }
-}
-
-TEST_F(FailureTest, ReadOnlyFileIsNotReplaced)
-{
-    if (IsRoot())
-        GTEST_SKIP() << "root may write a read-only file, so the replace is allowed";
-    WriteBytes(Path(), "[A]\r\nk=1\r\n");
-    TIniDocument doc(Path());
-    ASSERT_EQ(::chmod(QFile::encodeName(Path()).constData(), 0444), 0);
-    doc.WriteString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
-    try {
-        doc.UpdateFile();
-        ADD_FAILURE() << "replaced a read-only file";
-    } catch (const EIniFileError& error) {
-        ExpectMessage(error, Path(), "Permission denied");
-    }
-    EXPECT_TRUE(doc.HasChanged());
-    EXPECT_EQ(ReadBytes(Path()), QByteArray("[A]\r\nk=1\r\n"));
-}
-
 // Runs Work on a thread that cannot override file permissions, as a player's program
 // cannot; root's access checks also use the permitted set, so the power goes from both.
 // Capabilities belong to a thread, so the other tests keep theirs. False when the thread
@@ -981,8 +949,9 @@ bool RunWithoutOverride(const std::function<void()>& Work)
             __user_cap_data_struct caps[2]{};
             if (::syscall(SYS_capget, &header, caps) != 0)
                 return;
-            caps[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
-            caps[0].permitted &= ~(1u << CAP_DAC_OVERRIDE);
+            const unsigned overrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+            caps[0].effective &= ~overrides;
+            caps[0].permitted &= ~overrides;
             if (::syscall(SYS_capset, &header, caps) != 0)
                 return;
         }
@@ -991,6 +960,38 @@ bool RunWithoutOverride(const std::function<void()>& Work)
     });
     worker.join();
     return ran;
+}
+
+TEST_F(FailureTest, UnreadableFileRaises)
+{
+    WriteBytes(Path(), "[A]\nk=1\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(Path()).constData(), 0200), 0);
+    ASSERT_TRUE(RunWithoutOverride([&] {
+        try {
+            TIniDocument doc(Path());
+            ADD_FAILURE() << "read an unreadable file";
+        } catch (const EIniFileError& error) {
+            ExpectMessage(error, Path(), "Permission denied");
+        }
+    })) << "could not give up the power to override file permissions";
+}
+
+TEST_F(FailureTest, ReadOnlyFileIsNotReplaced)
+{
+    WriteBytes(Path(), "[A]\r\nk=1\r\n");
+    TIniDocument doc(Path());
+    ASSERT_EQ(::chmod(QFile::encodeName(Path()).constData(), 0444), 0);
+    doc.WriteString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
+    ASSERT_TRUE(RunWithoutOverride([&] {
+        try {
+            doc.UpdateFile();
+            ADD_FAILURE() << "replaced a read-only file";
+        } catch (const EIniFileError& error) {
+            ExpectMessage(error, Path(), "Permission denied");
+        }
+    })) << "could not give up the power to override file permissions";
+    EXPECT_TRUE(doc.HasChanged());
+    EXPECT_EQ(ReadBytes(Path()), QByteArray("[A]\r\nk=1\r\n"));
 }
 
 enum class TFileSetting

@@ -18,6 +18,15 @@ int RightOf(const QWidget* w)
 class ScoreboardTest : public TableFixture
 {
 protected:
+    // Every position checked here follows the texts' widths in the scoreboard's face.
+    void SetUp() override
+    {
+        const QString face = QFontInfo(QFont(QStringLiteral("Arial"))).family();
+        ASSERT_TRUE(face == "Arial" || face == "Liberation Sans" || face == "Arimo")
+            << "Arial resolves to \"" << face.toStdString()
+            << "\": the scoreboard's font is missing (Debian: fonts-liberation)";
+        TableFixture::SetUp();
+    }
     void Build(TDealer dealer, const QString& name)
     {
         F().*A::FGameDealer = dealer;
@@ -131,7 +140,8 @@ TEST_F(ScoreboardTest, NamesAreRedAndBlueInBoldArialWithACellOfFifteenPixels)
     EXPECT_EQ(computer->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(player->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     for (const QLabel* label : {computer, player}) {
-        EXPECT_EQ(QFontMetrics(label->font()).height(), 15);
+        EXPECT_EQ(QFontMetrics(label->font()).height(), 15)
+            << "no 15-pixel cell in " << QFontInfo(label->font()).family().toStdString();
         EXPECT_TRUE(label->font().bold());
         const std::string family = QFontInfo(label->font()).family().toStdString();
         EXPECT_TRUE(family == "Arial" || family == "Liberation Sans" || family == "Arimo")

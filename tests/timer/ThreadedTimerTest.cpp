@@ -3,13 +3,18 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
 #include <gtest/gtest.h>
 
 #include <array>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -48,6 +53,40 @@ void PumpFor(int ms)
     PumpUntil([] { return false; }, ms);
 }
 
+// Ends the test program with a message when the step in its scope has not returned by the
+// deadline, so that a deadlock on the window thread fails at once, with its name, instead
+// of at CTest's timeout.
+class Watchdog
+{
+public:
+    Watchdog(const char* What, std::chrono::milliseconds Limit)
+        : FThread([this, What, Limit] {
+              std::unique_lock<std::mutex> lock(FLock);
+              if (!FWake.wait_for(lock, Limit, [this] { return FDone; })) {
+                  std::fprintf(stderr, "%s: no return within %lld ms\n", What,
+                               static_cast<long long>(Limit.count()));
+                  std::abort();
+              }
+          })
+    {
+    }
+    ~Watchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(FLock);
+            FDone = true;
+        }
+        FWake.notify_all();
+        FThread.join();
+    }
+
+private:
+    std::mutex FLock;
+    std::condition_variable FWake;
+    bool FDone = false;
+    std::thread FThread;
+};
+
 // Records every tick: when it came and what the handler saw.
 struct TickLog
 {
@@ -79,14 +118,31 @@ TEST(ThreadedTimerTest, StartsWithItsDefaults)
     EXPECT_FALSE(timer.OnTimer());
 }
 
-TEST(ThreadedTimerTest, OwnerDestroysTheTimer)
+// The owner deletes a running timer through the object tree while its worker is blocked on a
+// tick the window thread has not served yet: the destruction returns, and the tick never
+// reaches the handler.
+TEST(ThreadedTimerTest, OwnerDestroysTheTimerWithATickPending)
 {
     auto owner = std::make_unique<QObject>();
     auto* timer = new TThreadedTimer(owner.get());
     EXPECT_EQ(owner.get(), timer->parent());
-    timer->SetInterval(5);
+    TickLog log;
+    timer->SetOnTimer(Recorder(log));
+    timer->SetInterval(1);
     timer->SetEnabled(true);
-    owner.reset(); // deletes the running timer through the object tree
+    ASSERT_TRUE(PumpUntil([&] { return log.count() >= 1; }));
+    // Serve no events, so that the next tick is posted and the worker waits on it.
+    std::this_thread::sleep_for(20ms);
+    const int ticks = log.count();
+    const QPointer<TThreadedTimer> alive(timer);
+
+    {
+        const Watchdog watchdog("destroying a timer with a tick pending", 5s);
+        owner.reset();
+    }
+    EXPECT_TRUE(alive.isNull());
+    PumpFor(30);
+    EXPECT_EQ(ticks, log.count()) << "a tick reached the handler of a destroyed timer";
 }
 
 TEST(ThreadedTimerTest, ThreadPriorityTakesEveryLevel)

@@ -36,13 +36,16 @@ protected:
         ini.close();
 
         SetShuffleSeedSource([this] { return quint32(9000 + ++Shuffles); });
-        FForm = std::make_unique<TMainForm>();
-        StaticsDialog = new TStaticsDialog(FForm.get());
-        OptionsDialog = new TOptionsDialog(FForm.get(), ini.fileName());
-        for (TThreadedTimer* timer : {FForm->MoveCardThreadedTimer, FForm->AboutThreadedTimer}) {
-            timer->SetAllowZero(true);
-            timer->SetInterval(0);
-        }
+        Start(ini.fileName());
+    }
+
+    // The program's next start: the window and its dialogs built anew over the same
+    // settings file.
+    void StartAgain()
+    {
+        const QString settings = OptionsDialog->SettingsPath();
+        FForm.reset();
+        Start(settings);
     }
 
     void TearDown() override
@@ -82,6 +85,17 @@ protected:
     int Shuffles = 0;
 
 private:
+    void Start(const QString& Settings)
+    {
+        FForm = std::make_unique<TMainForm>();
+        StaticsDialog = new TStaticsDialog(FForm.get());
+        OptionsDialog = new TOptionsDialog(FForm.get(), Settings);
+        for (TThreadedTimer* timer : {FForm->MoveCardThreadedTimer, FForm->AboutThreadedTimer}) {
+            timer->SetAllowZero(true);
+            timer->SetInterval(0);
+        }
+    }
+
     QTemporaryDir FDir;
     std::unique_ptr<TMainForm> FForm;
     QTimer FProbe;

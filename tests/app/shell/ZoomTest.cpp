@@ -12,19 +12,23 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QSaveFile>
 
 #include <cmath>
 
 namespace {
 
+// Every test of this program runs in a process of its own, and CTest runs them side by
+// side: the screen file is replaced whole, so a process starting never reads one half written.
 const bool LargeScreen = [] {
     const QString config = QDir::temp().filePath(QStringLiteral("bt-zoom-screen.json"));
-    QFile file(config);
+    QSaveFile file(config);
     if (!file.open(QIODevice::WriteOnly))
         return false;
     file.write(R"({"screens": [{"name": "Large", "x": 0, "y": 0, "width": 2400, "height": 2000,
                    "logicalDpi": 96, "logicalBpi": 96, "dpr": 1}]})");
-    file.close();
+    if (!file.commit())
+        return false;
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
     return true;
 }();

@@ -1,0 +1,74 @@
+# Shared by the whole-program scripts (sourced, never run): the program's windows and
+# texts read through its accessibility interface, waits with deadlines, and the run's own
+# deadline. The caller defines fail (which takes a screenshot) and keeps the program's
+# process id in PID.
+
+E2E_DIR=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
+A11Y_BUS=/usr/libexec/at-spi-bus-launcher
+
+# Exits with 77 (skipped) when a tool of the runs is missing.
+e2e_need_tools() {
+    local tool
+    for tool in Xvfb xdotool import dbus-run-session "$A11Y_BUS" setpriv; do
+        command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
+    done
+    /usr/bin/python3 -c 'import dbus' 2>/dev/null || { echo "SKIP: python3-dbus is missing"; exit 77; }
+}
+
+# Starts the session's accessibility bus; programs started with A11Y_ENV show themselves
+# on it.
+A11Y_ENV=(QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1)
+e2e_start_a11y() { # log-file
+    "$A11Y_BUS" --launch-immediately >"$1" 2>&1 &
+    E2E_BUS=$!
+}
+
+# Ends the whole run after LIMIT seconds with a screenshot (SHOT) of what the screen
+# showed, the program (whose id the caller keeps in the file PID_FILE) killed first.
+e2e_deadline() { # limit shot pid-file
+    local script=$$
+    (
+        # The sleep must not hold the run's output open: CTest waits for it to close.
+        sleep "$1" </dev/null >/dev/null 2>&1
+        echo "FAILED: not done within $1 s; screenshot $2" >&2
+        import -window root "$2"
+        [[ -s "$3" ]] && kill "$(cat "$3")" 2>/dev/null
+        kill "$script"
+    ) &
+    E2E_WATCH=$!
+}
+e2e_stop_helpers() {
+    [[ -n "${E2E_WATCH:-}" ]] && kill "$E2E_WATCH" 2>/dev/null
+    [[ -n "${E2E_BUS:-}" ]] && kill "$E2E_BUS" 2>/dev/null
+    return 0
+}
+
+a11y() { timeout 20 "$E2E_DIR/a11y.py" "$@"; }
+# Titles of the program's windows on screen, one a line.
+titles() { a11y windows 2>/dev/null | cut -f2 || true; }
+# The texts a window shows, joined by single blanks; with a role, only those of that role.
+texts() { # title [role]
+    a11y texts "$1" 2>/dev/null | awk -F'\t' -v role="${2:-}" 'role == "" || $1 == role { print $2 }' |
+        tr '\n' ' ' | tr -s ' ' | sed 's/ $//' || true
+}
+# The scoreboard as the player reads it, e.g. "Computer 0 Ann 0 20:00 Period 1".
+board() { texts Brindletop label; }
+
+# Polls COMMAND until it succeeds; calls fail with WHAT after SECONDS, or at once when the
+# program has ended.
+wait_for() { # seconds what command...
+    local seconds=$1 what=$2 end
+    shift 2
+    end=$((SECONDS + seconds))
+    until "$@"; do
+        if ((SECONDS >= end)); then
+            fail "$what (waited $seconds s; windows: $(titles | tr '\n' '|'); scoreboard: $(board))"
+            return 1
+        fi
+        if ! kill -0 "$PID" 2>/dev/null; then
+            fail "the program ended while waiting: $what"
+            return 1
+        fi
+        sleep 0.1
+    done
+}
