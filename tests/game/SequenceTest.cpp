@@ -158,20 +158,33 @@ TEST_F(SequenceTest, ClickDuringADealDoesNothing)
 class PlayAgainTest : public SequenceTest,
                       public ::testing::WithParamInterface<QMessageBox::StandardButton>
 {
+protected:
+    // The last period of a one-game series, played out up to its last move.
+    void ReachTheLastMove()
+    {
+        SetBestOf(boOne);
+        ShowWindow();
+        (F().*A::StartSeries)();
+        (F().*A::InitGame)();
+        SheetHasSeenLevelPeriods(2);
+        F().*A::FPeriodno = 2;
+        (F().*A::InitPeriod)();
+        Lay({}, cvTwo, kindFaceUp, 53); // the third period is over
+        SetGoals(0, 1);
+    }
+    // The move that ends the series, as a click runs it.
+    void PlayTheLastMove()
+    {
+        A::TSequence click(F());
+        (F().*A::NextMove)(tuPlayer);
+        EXPECT_TRUE(F().isVisible()); // even after No, the sequence unwinds first
+    }
 };
 
 TEST_P(PlayAgainTest, AnswerToTheQuestion)
 {
     const bool yes = GetParam() == QMessageBox::Yes;
-    SetBestOf(boOne);
-    ShowWindow();
-    (F().*A::StartSeries)();
-    (F().*A::InitGame)();
-    SheetHasSeenLevelPeriods(2);
-    F().*A::FPeriodno = 2;
-    (F().*A::InitPeriod)();
-    Lay({}, cvTwo, kindFaceUp, 53); // the third period is over
-    SetGoals(0, 1);
+    ReachTheLastMove();
     const int shuffles = Shuffles;
 
     QPoint boxCentre;
@@ -179,11 +192,7 @@ TEST_P(PlayAgainTest, AnswerToTheQuestion)
         boxCentre = Modal->frameGeometry().center();
         ModalAnswerer::Click(GetParam())(Modal);
     });
-    {
-        A::TSequence click(F());
-        (F().*A::NextMove)(tuPlayer);
-        EXPECT_TRUE(F().isVisible()); // even after No, the sequence unwinds first
-    }
+    PlayTheLastMove();
 
     EXPECT_EQ(answer.Texts(), QStringList{QStringLiteral("Do you want to play again?")});
     EXPECT_LE((boxCentre - F().frameGeometry().center()).manhattanLength(), 2);
@@ -193,6 +202,27 @@ TEST_P(PlayAgainTest, AnswerToTheQuestion)
     if (yes)
         ExpectFreshDeal();
     EXPECT_EQ(F().PendingCommand(), TPending::None);
+}
+
+// Yes starts the next series with the options as they stand when it is given, not as they
+// stood when the series now ending began.
+TEST_F(PlayAgainTest, YesPlaysOnWithTheOptionsChangedSince)
+{
+    SetSkill(slRookie);
+    TOptionsDialogProbe::AnimSpeed(Options())->SetItemIndex(asFast);
+    ReachTheLastMove();
+    ASSERT_EQ(F().*A::FStep, 30);
+    ASSERT_EQ(F().*A::FSkillLevel, slRookie);
+
+    SetSkill(slAllStar);
+    TOptionsDialogProbe::AnimSpeed(Options())->SetItemIndex(asLow);
+    ModalAnswerer answer(ModalAnswerer::Click(QMessageBox::Yes));
+    PlayTheLastMove();
+
+    ASSERT_EQ(answer.Count(), 1);
+    EXPECT_EQ(F().*A::FStep, 10);
+    EXPECT_EQ(F().*A::FSkillLevel, slAllStar);
+    ExpectFreshDeal();
 }
 
 INSTANTIATE_TEST_SUITE_P(YesAndNo, PlayAgainTest,
