@@ -223,8 +223,10 @@ public:
     // screen are drawn this much larger, fitted and centred in the window.
     qreal Zoom() const { return FZoom; }
     void ApplyZoom(qreal Zoom);
-    // Sizes the window for the table at Zoom (as far as its screen allows).
+    // Sizes the window for the table at Zoom, or at the largest step below it whose window
+    // fits the free area of its screen, and keeps the grown window on that screen.
     void ZoomWindow(qreal Zoom);
+    bool ZoomFitsScreen(qreal Zoom) const;
 
 protected:
     void CreateView();

@@ -180,6 +180,12 @@ int Percent(qreal Zoom)
     return int(std::lround(Zoom * 100));
 }
 
+// The first step above Zoom, or the end of the steps.
+const int* NextZoomStep(qreal Zoom)
+{
+    return std::upper_bound(std::begin(ZoomSteps), std::end(ZoomSteps), Percent(Zoom));
+}
+
 } // namespace
 
 void TMainForm::CreateMenu()
@@ -311,29 +317,55 @@ void TMainForm::ApplyZoom(qreal Zoom)
     CardTablePanel->layout()->activate();
     ScaleScoreboard();
     if (ViewZoomInAction) {
-        ViewZoomInAction->setEnabled(Percent(Zoom) < ZoomSteps[std::size(ZoomSteps) - 1]);
+        const int* next = NextZoomStep(Zoom);
+        ViewZoomInAction->setEnabled(next != std::end(ZoomSteps) && ZoomFitsScreen(*next / 100.0));
         ViewZoomOutAction->setEnabled(Percent(Zoom) > ZoomSteps[0]);
     }
+}
+
+bool TMainForm::ZoomFitsScreen(qreal Zoom) const
+{
+    const QScreen* screen = this->screen();
+    if (!screen)
+        return true;
+    const auto* margin = static_cast<const TTableMargin*>(FTableMargin);
+    const QSize client = PanelAt(margin->Design, Zoom) + QSize(0, MenuBarHeight);
+    const QSize frame = frameGeometry().size() - size();
+    const QSize room = screen->availableGeometry().size() - frame;
+    return client.width() <= room.width() && client.height() <= room.height();
 }
 
 void TMainForm::ZoomWindow(qreal Zoom)
 {
     if (isMaximized() || isFullScreen())
         showNormal();
-    const auto* margin = static_cast<TTableMargin*>(FTableMargin);
-    QSize client = PanelAt(margin->Design, Zoom) + QSize(0, MenuBarHeight);
-    if (const QScreen* screen = this->screen()) {
-        // As large as the screen allows, frame included; the table then fits what it got.
-        const QSize frame = frameGeometry().size() - size();
-        client = client.boundedTo(screen->availableGeometry().size() - frame);
+    // A window taller than the screen would hide the strip, and its table would be fitted
+    // to a size between the steps.
+    if (!ZoomFitsScreen(Zoom)) {
+        qreal fitting = 1;
+        for (int step : ZoomSteps)
+            if (step / 100.0 < Zoom && ZoomFitsScreen(step / 100.0))
+                fitting = step / 100.0;
+        Zoom = fitting;
     }
-    resize(client.expandedTo(minimumSizeHint()));
+    const auto* margin = static_cast<TTableMargin*>(FTableMargin);
+    resize((PanelAt(margin->Design, Zoom) + QSize(0, MenuBarHeight)).expandedTo(minimumSizeHint()));
+    // Grown to the right and down, the window may reach past the screen's edges.
+    const QScreen* screen = this->screen();
+    if (!screen || !CanPlaceWindows())
+        return;
+    const QRect area = screen->availableGeometry();
+    const QRect outer = frameGeometry();
+    const QPoint inside(
+        std::clamp(outer.left(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())),
+        std::clamp(outer.top(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+    if (inside != outer.topLeft())
+        move(inside);
 }
 
 void TMainForm::ViewZoomInActionExecute()
 {
-    const int now = Percent(FZoom);
-    const int* next = std::upper_bound(std::begin(ZoomSteps), std::end(ZoomSteps), now);
+    const int* next = NextZoomStep(FZoom);
     if (next != std::end(ZoomSteps))
         ZoomWindow(*next / 100.0);
 }

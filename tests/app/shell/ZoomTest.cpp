@@ -1,6 +1,6 @@
 // The table zoomed: the View commands, fitting the window, the size kept in the settings
 // file, and the game going on in the table's own pixels at every zoom. The screen is a
-// large one of its own, so that every zoom fits on it.
+// large one of its own, so that every zoom fits on it, with a small one beside it.
 
 #include "ShellFixture.h"
 
@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QMenuBar>
+#include <QScreen>
 #include <QMouseEvent>
 #include <QSaveFile>
 
@@ -26,6 +27,8 @@ const bool LargeScreen = [] {
     if (!file.open(QIODevice::WriteOnly))
         return false;
     file.write(R"({"screens": [{"name": "Large", "x": 0, "y": 0, "width": 2400, "height": 2000,
+                   "logicalDpi": 96, "logicalBpi": 96, "dpr": 1},
+                  {"name": "Small", "x": 2400, "y": 0, "width": 1024, "height": 768,
                    "logicalDpi": 96, "logicalBpi": 96, "dpr": 1}]})");
     if (!file.commit())
         return false;
@@ -79,10 +82,11 @@ protected:
     }
     TImage32& Table() { return *(F().*A::FGameTableImage); }
 
-    // Where the table's parts and the strip's items lie, to compare two layouts.
+    // Where the table's parts and the strip's items lie, to compare two layouts. Where the
+    // window itself lies is not part of it: a window grown near the screen's edge moves.
     std::vector<QRect> Layout()
     {
-        std::vector<QRect> rects{F().geometry(), F().CardTablePanel->geometry(), Table().geometry(),
+        std::vector<QRect> rects{QRect(QPoint(), F().size()), F().CardTablePanel->geometry(), Table().geometry(),
                                  (F().*A::FStaticsPanel)->geometry()};
         for (QLabel* label : (F().*A::FStaticsPanel)->findChildren<QLabel*>())
             rects.push_back(QRect(label->pos(), QSize(0, label->height())));
@@ -306,6 +310,38 @@ TEST_F(ZoomTest, AWindowLeftAtItsSizeLeavesTheFileAlone)
     ASSERT_TRUE(WaitFor([this] { return Shuffles == 1 && Idle(); }));
     F().close();
     EXPECT_EQ(ReadSettings(), before);
+}
+
+// On a screen of 1024 x 768 the window grows only to the largest step that fits it (125%),
+// and Zoom In greys there; a window grown near the screen's corner is moved back onto it;
+// a kept size too large for the screen starts at that step as well.
+TEST_F(ZoomTest, OnASmallScreenTheZoomStopsAtTheLargestStepThatFits)
+{
+    QScreen* small = nullptr;
+    for (QScreen* screen : QGuiApplication::screens())
+        if (screen->name() == QStringLiteral("Small"))
+            small = screen;
+    ASSERT_NE(small, nullptr);
+    const QRect area = small->availableGeometry();
+    WriteSettings("[Options]\nPlayerName=Ann\nDealer=1\nSkillLevel=0\nBestOf=0\nAnimSpeed=0\n"
+                  "[View]\nZoom=300\n");
+    F().setScreen(small);
+    F().move(area.topLeft());
+    Show();
+    ASSERT_TRUE(WaitForZoom(1.25)) << F().Zoom();
+    EXPECT_EQ(F().size(), WindowAt(1.25));
+    EXPECT_FALSE(F().ViewZoomInAction->isEnabled());
+
+    F().ViewActualSizeAction->trigger();
+    ASSERT_TRUE(WaitForZoom(1));
+    EXPECT_TRUE(F().ViewZoomInAction->isEnabled());
+    F().move(area.bottomRight() - QPoint(400, 600));
+    F().ViewZoomInAction->trigger();
+    ASSERT_TRUE(WaitForZoom(1.25)) << F().Zoom();
+    EXPECT_EQ(F().size(), WindowAt(1.25));
+    EXPECT_TRUE(area.contains(F().frameGeometry())) << F().frameGeometry().x() << ", "
+                                                    << F().frameGeometry().y();
+    EXPECT_FALSE(F().ViewZoomInAction->isEnabled());
 }
 
 struct StoredCase
