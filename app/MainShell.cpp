@@ -356,9 +356,10 @@ void TMainForm::ZoomWindow(qreal Zoom)
         return;
     const QRect area = screen->availableGeometry();
     const QRect outer = frameGeometry();
-    const QPoint inside(
-        std::clamp(outer.left(), area.left(), std::max(area.left(), area.right() + 1 - outer.width())),
-        std::clamp(outer.top(), area.top(), std::max(area.top(), area.bottom() + 1 - outer.height())));
+    const int right = std::max(area.left(), area.right() + 1 - outer.width());
+    const int bottom = std::max(area.top(), area.bottom() + 1 - outer.height());
+    const QPoint inside(std::clamp(outer.left(), area.left(), right),
+                        std::clamp(outer.top(), area.top(), bottom));
     if (inside != outer.topLeft())
         move(inside);
 }

@@ -8,14 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
-#include <functional>
-#include <thread>
-
 #include "ModalAnswerer.h"
+#include "NoFileOverride.h"
 #include "OptionsProbe.h"
 #include "dialogs/Settings.h"
 
@@ -75,31 +69,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- on the real file system ---
 
-// Runs Work on a thread that cannot override file permissions, as a player's program
-// cannot. The system's access check uses the permitted set for root, so the power goes
-// from both sets; capabilities belong to a thread, so the rest of the tests keep theirs.
-// False when the thread could not give it up.
-bool RunWithoutOverride(const std::function<void()>& Work)
-{
-    bool ran = false;
-    std::thread worker([&] {
-        if (::geteuid() == 0) {
-            __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-            __user_cap_data_struct caps[2]{};
-            if (::syscall(SYS_capget, &header, caps) != 0)
-                return;
-            for (auto* set : {&caps[0].effective, &caps[0].permitted, &caps[0].inheritable})
-                *set &= ~(1u << CAP_DAC_OVERRIDE);
-            if (::syscall(SYS_capset, &header, caps) != 0)
-                return;
-        }
-        Work();
-        ran = true;
-    });
-    worker.join();
-    return ran;
-}
-
 class SettingsLocation : public ::testing::Test
 {
 protected:
@@ -115,7 +84,7 @@ protected:
     QString Locate()
     {
         QString path;
-        if (!RunWithoutOverride([&] { path = LocateSettingsFile(Exe, Config); }))
+        if (!RunWithoutFileOverride([&] { path = LocateSettingsFile(Exe, Config); }))
             ADD_FAILURE() << "could not give up the power to override file permissions";
         return path;
     }

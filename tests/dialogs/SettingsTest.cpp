@@ -10,13 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <optional>
 
 #include "ModalAnswerer.h"
+#include "NoFileOverride.h"
 #include "OptionsProbe.h"
 #include "dialogs/Settings.h"
 
@@ -252,34 +249,17 @@ public:
     {
         QFile::setPermissions(FFile, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         QFile::setPermissions(FFolder, QFile::ReadOwner | QFile::ExeOwner);
-        if (::geteuid() == 0) {
-            FHeader.version = _LINUX_CAPABILITY_VERSION_3;
-            FHeader.pid = 0;
-            if (::syscall(SYS_capget, &FHeader, FSaved) != 0)
-                return;
-            __user_cap_data_struct reduced[2] = {FSaved[0], FSaved[1]};
-            reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
-            FDropped = ::syscall(SYS_capset, &FHeader, reduced) == 0;
-            FReady = FDropped;
-            return;
-        }
-        FReady = true;
     }
     ~ReadOnlyFolder()
     {
-        if (FDropped)
-            ::syscall(SYS_capset, &FHeader, FSaved);
         QFile::setPermissions(FFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         QFile::setPermissions(FFile, QFile::ReadOwner | QFile::WriteOwner);
     }
-    bool Ready() const { return FReady; }
+    bool Ready() const { return FAsPlayer.Ready(); }
 
 private:
     QString FFolder, FFile;
-    __user_cap_header_struct FHeader{};
-    __user_cap_data_struct FSaved[2]{};
-    bool FDropped = false;
-    bool FReady = false;
+    TNoFileOverrideHere FAsPlayer;
 };
 
 TEST_F(SettingsFile, UnwritableFileIsReportedYetOkStillConfirms)

@@ -14,11 +14,8 @@
 
 #include <memory>
 
-#include <linux/capability.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include "ModalAnswerer.h"
+#include "NoFileOverride.h"
 #include "dialogs/Options.h"
 #include "tests/dialogs/OptionsProbe.h"
 
@@ -211,47 +208,12 @@ INSTANTIATE_TEST_SUITE_P(
 // ---------------------------------------------------------------------------------------
 // Files that cannot be written: OK says so and the old file stays exactly as it was.
 
-// Takes away this thread's power to override file permissions, which root has and a
-// player's program has not. Capabilities belong to a thread, so other tests keep theirs.
-class NoPermissionOverride
-{
-public:
-    NoPermissionOverride()
-    {
-        if (::geteuid() != 0) {
-            FReady = true;
-            return;
-        }
-        FHeader.version = _LINUX_CAPABILITY_VERSION_3;
-        if (::syscall(SYS_capget, &FHeader, FSaved) != 0)
-            return;
-        __user_cap_data_struct reduced[2] = {FSaved[0], FSaved[1]};
-        reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
-        FDropped = ::syscall(SYS_capset, &FHeader, reduced) == 0;
-        FReady = FDropped;
-    }
-    ~NoPermissionOverride()
-    {
-        if (FDropped)
-            ::syscall(SYS_capset, &FHeader, FSaved);
-    }
-    NoPermissionOverride(const NoPermissionOverride&) = delete;
-    NoPermissionOverride& operator=(const NoPermissionOverride&) = delete;
-    bool Ready() const { return FReady; }
-
-private:
-    __user_cap_header_struct FHeader{};
-    __user_cap_data_struct FSaved[2]{};
-    bool FDropped = false;
-    bool FReady = false;
-};
-
 TEST_F(BadSettings, ReadOnlyFileInAWritableFolderIsReportedAndKeptByteForByte)
 {
     const QByteArray before = Options + Keep;
     WriteBytes(Path, before);
     ASSERT_TRUE(QFile::setPermissions(Path, QFile::ReadOwner | QFile::ReadGroup));
-    NoPermissionOverride asPlayer;
+    TNoFileOverrideHere asPlayer;
     if (!asPlayer.Ready())
         GTEST_SKIP() << "cannot give up the power to override file permissions";
 

@@ -1,6 +1,7 @@
 // The INI document: loading rules, look-ups and their remembered positions, write rules,
 // the file format and the failures of reading and writing.
 #include "IniTestSupport.h"
+#include "NoFileOverride.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,10 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -936,37 +935,11 @@ TEST_F(FailureTest, WriteToADirectoryReportsAndKeepsTheChange)
     EXPECT_EQ(ReadBytes(Path()), QByteArray("[A]\r\nk=1\r\n\r\n"));
 }
 
-// Runs Work on a thread that cannot override file permissions, as a player's program
-// cannot; root's access checks also use the permitted set, so the power goes from both.
-// Capabilities belong to a thread, so the other tests keep theirs. False when the thread
-// could not give the power up.
-bool RunWithoutOverride(const std::function<void()>& Work)
-{
-    bool ran = false;
-    std::thread worker([&] {
-        if (::geteuid() == 0) {
-            __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-            __user_cap_data_struct caps[2]{};
-            if (::syscall(SYS_capget, &header, caps) != 0)
-                return;
-            const unsigned overrides = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
-            caps[0].effective &= ~overrides;
-            caps[0].permitted &= ~overrides;
-            if (::syscall(SYS_capset, &header, caps) != 0)
-                return;
-        }
-        Work();
-        ran = true;
-    });
-    worker.join();
-    return ran;
-}
-
 TEST_F(FailureTest, UnreadableFileRaises)
 {
     WriteBytes(Path(), "[A]\nk=1\n");
     ASSERT_EQ(::chmod(QFile::encodeName(Path()).constData(), 0200), 0);
-    ASSERT_TRUE(RunWithoutOverride([&] {
+    ASSERT_TRUE(RunWithoutFileOverride([&] {
         try {
             TIniDocument doc(Path());
             ADD_FAILURE() << "read an unreadable file";
@@ -982,7 +955,7 @@ TEST_F(FailureTest, ReadOnlyFileIsNotReplaced)
     TIniDocument doc(Path());
     ASSERT_EQ(::chmod(QFile::encodeName(Path()).constData(), 0444), 0);
     doc.WriteString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
-    ASSERT_TRUE(RunWithoutOverride([&] {
+    ASSERT_TRUE(RunWithoutFileOverride([&] {
         try {
             doc.UpdateFile();
             ADD_FAILURE() << "replaced a read-only file";
@@ -1062,7 +1035,7 @@ TEST_P(WriteWayTest, ReplacesTheFileOrRewritesItInPlace)
     doc.WriteString(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("2"));
     doc.DeleteKey(QStringLiteral("A"), QStringLiteral("x"));
     QString error;
-    ASSERT_TRUE(RunWithoutOverride([&] {
+    ASSERT_TRUE(RunWithoutFileOverride([&] {
         try {
             doc.UpdateFile();
         } catch (const EIniFileError& e) {

@@ -86,8 +86,8 @@ protected:
     // window itself lies is not part of it: a window grown near the screen's edge moves.
     std::vector<QRect> Layout()
     {
-        std::vector<QRect> rects{QRect(QPoint(), F().size()), F().CardTablePanel->geometry(), Table().geometry(),
-                                 (F().*A::FStaticsPanel)->geometry()};
+        std::vector<QRect> rects{QRect(QPoint(), F().size()), F().CardTablePanel->geometry(),
+                                 Table().geometry(), (F().*A::FStaticsPanel)->geometry()};
         for (QLabel* label : (F().*A::FStaticsPanel)->findChildren<QLabel*>())
             rects.push_back(QRect(label->pos(), QSize(0, label->height())));
         return rects;
