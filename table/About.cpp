@@ -9,13 +9,17 @@
 #include "table/TableLook.h"
 #include "timer/ThreadedTimer.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QPalette>
+#include <QPointer>
 #include <QRegion>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -70,6 +74,47 @@ protected:
 private:
     QFrame& FPanel;
     TImage32& FScreen;
+};
+
+// Escape, Space and Enter leave the screen as a click does. The screen takes the keyboard
+// while it is shown, and gives it back to whatever had it before once it is gone.
+class TAboutScreenKeys : public QObject
+{
+public:
+    TAboutScreenKeys(TImage32& Screen, std::function<void()> Leave)
+        : QObject(&Screen), FLeave(std::move(Leave)), FBefore(QApplication::focusWidget())
+    {
+        Screen.installEventFilter(this);
+        Screen.setFocusPolicy(Qt::StrongFocus);
+    }
+
+protected:
+    bool eventFilter(QObject* /*Watched*/, QEvent* Event) override
+    {
+        switch (Event->type()) {
+        case QEvent::KeyPress:
+            switch (static_cast<QKeyEvent*>(Event)->key()) {
+            case Qt::Key_Escape:
+            case Qt::Key_Space:
+            case Qt::Key_Return:
+            case Qt::Key_Enter:
+                FLeave();
+                return true;
+            default:
+                return false;
+            }
+        case QEvent::Hide:
+            if (FBefore && FBefore->isVisible())
+                FBefore->setFocus(Qt::OtherFocusReason);
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    std::function<void()> FLeave;
+    QPointer<QWidget> FBefore;
 };
 
 // Clears the timer's busy mark however the tick handler is left.
@@ -171,9 +216,14 @@ void TMainForm::ShowAboutScreen()
     FShape2 = line;
     FitAboutScreen(*CardTablePanel, *screen, line);
     new TAboutScreenFit(*CardTablePanel, *screen);
+    new TAboutScreenKeys(*screen, [this] { LogoClick(nullptr); });
+    screen->setAccessibleName(QStringLiteral("About Brindletop"));
+    screen->setAccessibleDescription(
+        QStringLiteral("Click, or press Escape, Space or Enter, to return to the game."));
 
     screen->show();
     screen->raise();
+    screen->setFocus(Qt::OtherFocusReason);
     AboutThreadedTimer->SetEnabled(true);
 }
 

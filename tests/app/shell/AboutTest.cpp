@@ -266,6 +266,58 @@ TEST_P(AboutClickTest, ClickRemovesTheScreen)
 
 INSTANTIATE_TEST_SUITE_P(Where, AboutClickTest, ::testing::Values("background", "card", "logo"));
 
+struct TAboutKeyCase
+{
+    const char* Name;
+    Qt::Key Key;
+    bool Leaves;
+};
+
+void PrintTo(const TAboutKeyCase& Case, std::ostream* Out)
+{
+    *Out << Case.Name;
+}
+
+class AboutKeyTest : public AboutScreenTest, public ::testing::WithParamInterface<TAboutKeyCase>
+{
+};
+
+// The screen takes the keyboard when it shows; Escape, Space and Enter leave it as a click
+// does, and the keyboard goes back to where it was. Other keys leave it up.
+TEST_P(AboutKeyTest, KeysThatLeaveTheScreen)
+{
+    F().show();
+    F().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&F()));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Idle(); }, 20000));
+    // Two widgets that take the keyboard: when the screen goes, Qt alone would hand the
+    // keyboard to the first of them.
+    (F().*A::FGameTableImage)->setFocusPolicy(Qt::StrongFocus);
+    QWidget* before = F().*A::FStaticsPanel;
+    before->setFocusPolicy(Qt::StrongFocus);
+    before->setFocus();
+    Show();
+    ASSERT_NE(Screen(), nullptr);
+    EXPECT_TRUE(Screen()->hasFocus());
+
+    QTest::keyClick(Screen(), GetParam().Key);
+    EXPECT_EQ(Screen() == nullptr, GetParam().Leaves) << GetParam().Name;
+    if (GetParam().Leaves) {
+        EXPECT_FALSE(F().AboutThreadedTimer->Enabled());
+        EXPECT_EQ(QApplication::focusWidget(), before);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, AboutKeyTest,
+    ::testing::Values(TAboutKeyCase{"Escape", Qt::Key_Escape, true},
+                      TAboutKeyCase{"Space", Qt::Key_Space, true},
+                      TAboutKeyCase{"Return", Qt::Key_Return, true},
+                      TAboutKeyCase{"Enter", Qt::Key_Enter, true},
+                      TAboutKeyCase{"Letter", Qt::Key_A, false},
+                      TAboutKeyCase{"Arrow", Qt::Key_Left, false}),
+    [](const auto& Info) { return std::string(Info.param.Name); });
+
 // About while a card is on its way: the card arrives, the deal goes on to its end under
 // the screen, and a click brings the table back as the game left it.
 TEST_F(AboutScreenTest, AboutDuringACardMove)
