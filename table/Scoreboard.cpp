@@ -120,6 +120,8 @@ void TMainForm::ScaleScoreboard()
     // A name cut short at one zoom may fit whole at another.
     FPlayerLabel->setText(FPlayerShownName);
     FPlayerLabel->setToolTip(QString());
+    FPlayerLabel->setAccessibleName(QString());
+    FPlayerLabel->setAccessibleDescription(QString());
     for (QLabel* label : {FComputerLabel, FPlayerLabel})
         label->setFont(nameFont);
     for (QLabel* label : {FComputerGoalsLabel, FPlayerGoalsLabel, FPeriodTimeLabel, FPeriodLabel})
@@ -163,6 +165,9 @@ void TMainForm::ScaleScoreboard()
     const QString& name = FPlayerShownName;
     FPlayerLabel->setToolTip(
         QStringLiteral("<p style=\"white-space:pre\">%1</p>").arg(name.toHtmlEscaped()));
+    // A screen reader reads the whole name, not the cut one or the tooltip's markup.
+    FPlayerLabel->setAccessibleName(name);
+    FPlayerLabel->setAccessibleDescription(name);
     // The label may be a pixel wider than its text: narrow until it fits.
     for (int room = FPlayerLabel->width() - overflow; overflow > 0 && room >= 0; --room) {
         FPlayerLabel->setText(QFontMetrics(nameFont).elidedText(name, Qt::ElideRight, room));

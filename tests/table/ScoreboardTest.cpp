@@ -2,6 +2,7 @@
 // the captions every build resets, and the fonts.
 #include "TableFixture.h"
 
+#include <QAccessible>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QLabel>
@@ -202,6 +203,13 @@ TEST_P(ScoreboardNameTest, NoTextOverlapsAnother)
             EXPECT_EQ(name->text(), c.Shown);
             EXPECT_EQ(name->toolTip(), QString());
         }
+        // A screen reader reads the whole name, with no markup.
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(name);
+        ASSERT_NE(read, nullptr);
+        const QString whole = c.Shown.isEmpty() ? c.PlayerName : c.Shown;
+        EXPECT_EQ(read->text(QAccessible::Name), whole);
+        const QString description = read->text(QAccessible::Description);
+        EXPECT_TRUE(description.isEmpty() || description == whole) << description.toStdString();
         EXPECT_EQ(name->size(), name->sizeHint());
 
         const QWidget* parts[] = {Arrow(A::FTurnArrowComputerImage),
