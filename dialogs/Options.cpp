@@ -128,6 +128,8 @@ TOptionsDialog::TOptionsDialog(QWidget* Parent, const QString& SettingsPath)
     EdPlayerName = new QLineEdit(QStringLiteral("Player"), this);
     EdPlayerName->setGeometry(128, 6, 113, 21);
     EdPlayerName->setValidator(new TTypingLimit(EdPlayerName, MaxTypedNameLength));
+    // The label names the field for a screen reader.
+    LPlayerName->setBuddy(EdPlayerName);
 
     RGAnimSpeed = new TRadioGroup(
         QStringLiteral(" Anim Speed "),

@@ -1,5 +1,6 @@
 // The options dialog as a window: its controls, their order, the keyboard, and the five
 // properties the game reads from it.
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
@@ -252,6 +253,21 @@ TEST_F(OptionsDialogTest, TabFollowsTheFocusOrder)
     Dialog.exec();
     ASSERT_EQ(answer.Count(), 1);
     EXPECT_EQ(visited, order + QList<QWidget*>{order.first()});
+}
+
+// A screen reader names every control as the dialog shows it: the name field by its label.
+TEST_F(OptionsDialogTest, EveryControlHasTheNameItShows)
+{
+    const std::pair<QWidget*, const char*> controls[] = {
+        {Probe::GamesBestOf(Dialog), "Best of"}, {Probe::Dealer(Dialog), "Dealer"},
+        {Probe::SkillLevel(Dialog), "Skill Level"}, {Probe::Name(Dialog), "Player Name"},
+        {Probe::AnimSpeed(Dialog), "Anim Speed"},   {Probe::Ok(Dialog), "OK"},
+        {Probe::Cancel(Dialog), "Cancel"}};
+    for (const auto& [control, name] : controls) {
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(control);
+        ASSERT_NE(read, nullptr) << name;
+        EXPECT_EQ(read->text(QAccessible::Name).trimmed().toStdString(), name);
+    }
 }
 
 struct KeyCase
