@@ -63,12 +63,28 @@ int TitleWidth(const QWidget& Window)
     return text + 2 * (bar.rect.width() - label.width());
 }
 
+// The goal list's lines, without the empty ones.
+QStringList GoalLines(const QString& Goals)
+{
+    static const QRegularExpression lineBreaks(QStringLiteral("[\\r\\n]+"));
+    return Goals.split(lineBreaks, Qt::SkipEmptyParts);
+}
+
+// What a screen reader says of a result on the sheet: which game and which part of it,
+// and its score; the goals of its tooltip as plain text.
+void NameResult(QLabel& Result, int Game, const QString& What, const QString& Goals)
+{
+    const QString score =
+        Result.text() == Placeholder ? QStringLiteral("not played yet") : Result.text();
+    Result.setAccessibleName(QStringLiteral("Game %1, %2: %3").arg(Game).arg(What, score));
+    Result.setAccessibleDescription(GoalLines(Goals).join(QStringLiteral("; ")));
+}
+
 } // namespace
 
 QString GoalListHint(const QString& Goals)
 {
-    static const QRegularExpression lineBreaks(QStringLiteral("[\\r\\n]+"));
-    const QStringList lines = Goals.split(lineBreaks, Qt::SkipEmptyParts);
+    const QStringList lines = GoalLines(Goals);
     if (lines.isEmpty())
         return {};
     // Names are the player's own text: escape them, and keep each goal on one line.
@@ -245,14 +261,19 @@ void TStaticsDialog::BuildSheet()
             side = alComputer;
         }
         label = AddSheetLabel(this, QStringLiteral("("), black, RightEdge(label) + 10, y, {});
-        label = AddSheetLabel(this, Cell(row, 1), black, RightEdge(label), y, Cell(row, 2));
-        label = AddSheetLabel(this, QStringLiteral(","), black, RightEdge(label), y, {});
-        label = AddSheetLabel(this, Cell(row, 3), black, RightEdge(label), y, Cell(row, 4));
-        label = AddSheetLabel(this, QStringLiteral(","), black, RightEdge(label), y, {});
-        label = AddSheetLabel(this, Cell(row, 5), black, RightEdge(label), y, Cell(row, 6));
+        for (int period = 1; period <= 3; ++period) {
+            if (period > 1)
+                label = AddSheetLabel(this, QStringLiteral(","), black, RightEdge(label), y, {});
+            const QString& goals = Cell(row, 2 * period);
+            label = AddSheetLabel(this, Cell(row, 2 * period - 1), black, RightEdge(label), y,
+                                  goals);
+            NameResult(*label, row, OrdinalWord(unsigned(period)) + QStringLiteral(" period"),
+                       goals);
+        }
         label = AddSheetLabel(this, QStringLiteral(")"), black, RightEdge(label), y, {});
         QLabel* total =
             AddSheetLabel(this, Cell(row, 7), black, RightEdge(label) + 10, y, Cell(row, 8));
+        NameResult(*total, row, QStringLiteral("final score"), Cell(row, 8));
         widest = std::max(widest, RightEdge(total));
         y += total->height();
     }

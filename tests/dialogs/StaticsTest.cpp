@@ -1,5 +1,6 @@
 // The score sheet: its referee (periods, games, series, captions, the record) and the
 // layout of the sheet it shows.
+#include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
@@ -388,6 +389,33 @@ TEST_F(StaticsLayout, RowsAlternateWithTheDealersAndHoldTheRecord)
     EXPECT_EQ(VisibleLines(labels[4]->toolTip()), QStringList{"03:00 1-0 Ann"});
     for (int i : {6, 8, 10, 15, 17, 19, 21})
         EXPECT_EQ(labels[i]->toolTip(), QString()) << "label " << i;
+}
+
+// A screen reader hears what each result is, not only its figures, and the goals of its
+// tooltip without markup.
+TEST_F(StaticsLayout, AScreenReaderNamesEachResult)
+{
+    const QList<QLabel*> labels = SheetLabels(Sheet);
+    ASSERT_EQ(labels.size(), 2 * 11);
+    const struct
+    {
+        int Label;
+        const char* Name;
+        const char* Description;
+    } results[] = {
+        {4, "Game 1, first period: 1-0", "03:00 1-0 Ann"},
+        {6, "Game 1, second period: 0-1", ""},
+        {8, "Game 1, third period: not played yet", ""},
+        {10, "Game 1, final score: not played yet", ""},
+        {15, "Game 2, first period: not played yet", ""},
+        {21, "Game 2, final score: not played yet", ""},
+    };
+    for (const auto& r : results) {
+        QAccessibleInterface* read = QAccessible::queryAccessibleInterface(labels[r.Label]);
+        ASSERT_NE(read, nullptr);
+        EXPECT_EQ(read->text(QAccessible::Name).toStdString(), r.Name);
+        EXPECT_EQ(read->text(QAccessible::Description).toStdString(), r.Description);
+    }
 }
 
 TEST_F(StaticsLayout, SizeFollowsTheWidestRowAndCentresTheButton)
