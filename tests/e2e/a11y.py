@@ -6,7 +6,8 @@ read texts off the table (the clock, the goals) instead of guessing them from pi
 
     a11y.py windows         one line per window on screen: ROLE<TAB>TITLE
     a11y.py texts TITLE     the texts shown in the window titled TITLE, one per line:
-                            ROLE<TAB>TEXT, in the window's own order
+                            ROLE<TAB>TEXT, in reading order (top to bottom, then left
+                            to right), whatever order the widgets were made in
     a11y.py menu NAME       the items of the menu NAME when it is open (nothing otherwise)
     a11y.py press TITLE BUTTON
                             presses the button BUTTON of the window titled TITLE (a box
@@ -22,6 +23,7 @@ import dbus
 
 ACCESSIBLE = "org.a11y.atspi.Accessible"
 PROPERTIES = "org.freedesktop.DBus.Properties"
+COMPONENT = "org.a11y.atspi.Component"
 STATE_SHOWING = 25  # AtspiStateType
 TIMEOUT = 5  # seconds per call: a program that does not answer fails the caller's step
 
@@ -84,10 +86,14 @@ def main(argv):
             if window.name() != argv[2]:
                 continue
             found = True
+            shown = []
             for node in showing_descendants(window):
                 text = node.name()
                 if text:
-                    print(f"{node.role()}\t{text}")
+                    x, y, _, _ = node.obj.GetExtents(0, dbus_interface=COMPONENT, timeout=TIMEOUT)
+                    shown.append((int(y), int(x), node.role(), text))
+            for _, _, role, text in sorted(shown, key=lambda item: item[:2]):
+                print(f"{role}\t{text}")
     elif argv[1] == "press":
         for window in top_levels(bus):
             if window.name() != argv[2]:

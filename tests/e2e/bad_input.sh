@@ -84,10 +84,13 @@ start() {
     PID=$!
     echo "$PID" >"$ROOT/pid"
 }
-# Waits until the table shows a new game for NAME.
+# Waits until the table shows a new game for NAME: the strip in reading order, the side
+# that deals named second; the computer may have moved already, so any time on the clock.
 wait_table() { # name
     local name=$1
-    ready() { [[ "$(board)" =~ ^(Computer\ 0\ $name\ 0|$name\ 0\ Computer\ 0)\ 20:00\ Period\ 1$ ]]; }
+    ready() {
+        [[ "$(board)" =~ ^(Computer\ 0\ $name\ 0|$name\ 0\ Computer\ 0)\ Period\ 1\ [0-9]{2}:[0-9]{2}$ ]]
+    }
     wait_for 30 "the table shows no new game for $name" ready
 }
 
