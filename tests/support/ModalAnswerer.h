@@ -43,8 +43,9 @@ public:
     ~ModalAnswerer() override
     {
         FTimer.stop();
-        if (FAnswered)
-            FAnswered->removeEventFilter(this);
+        for (const QPointer<QObject>& open : FOpen)
+            if (open)
+                open->removeEventFilter(this);
     }
     ModalAnswerer(const ModalAnswerer&) = delete;
     ModalAnswerer& operator=(const ModalAnswerer&) = delete;
@@ -92,9 +93,10 @@ protected:
     bool eventFilter(QObject* Watched, QEvent* Event) override
     {
         // Once hidden, the next showing of the same window is a new one to answer.
-        if (Watched == FAnswered && Event->type() == QEvent::Hide) {
-            FAnswered->removeEventFilter(this);
-            FAnswered = nullptr;
+        if (Event->type() == QEvent::Hide && FOpen.removeAll(QPointer<QObject>(Watched)) > 0) {
+            Watched->removeEventFilter(this);
+            if (Watched == FAnswered)
+                FAnswered = nullptr;
         }
         return false;
     }
@@ -116,9 +118,12 @@ private:
             }
             return;
         }
-        if (FAnswered)
-            FAnswered->removeEventFilter(this);
+        // A window answered before and still open (an options dialog under the error box
+        // its OK raised) comes back to the top when the later one closes: it was answered.
+        if (FOpen.contains(QPointer<QObject>(modal)))
+            return;
         FAnswered = modal;
+        FOpen << modal;
         modal->installEventFilter(this);
         FSince.start();
         ++FCount;
@@ -140,6 +145,7 @@ private:
     Answer FAnswer;
     QTimer FTimer;
     QPointer<QWidget> FAnswered;
+    QList<QPointer<QObject>> FOpen; // answered and not hidden since
     QElapsedTimer FSince;
     int FCount = 0;
     QStringList FTitles;
