@@ -95,6 +95,11 @@ protected:
     // Fills FLocationArray with the straight path from the card's place to Dest.
     void ComputeCardPath(const TFloatRect& From, const TFloatRect& Dest);
     void SetLayerOpacity(TBitmapLayer* Layer, uint8_t Alpha);
+    // Gives the card pictures the engine's freshly shuffled order, all hidden at the pack.
+    void TakeShuffledPack();
+    // Lays every card where the engine has it, at once: slots, pack, discard pile, with
+    // their faces and the beaten ones dimmed; the captions and the turn arrows follow.
+    void ShowPosition();
     // Darkens every lit frame whose slot the player may not play to now: after the marks
     // change, and (with NoneStays) when the pointer leaves the table.
     void DarkenStaleFrames(bool NoneStays = false);
@@ -110,8 +115,11 @@ protected:
     void InitGame();
     void StartPeriod();
     void InitPeriod();
-    void DealCards(TTurn Turn);
+    // Plays the engine's deal: the goal cards' backs, the pack, then the twelve flights.
+    void DealCards(const TSteps& Deal);
+    // The clock caption, from the engine's clock.
     void AdvanceClock();
+    // Scorer's goal caption, from the engine's count.
     void LogGoal(TTurn Scorer);
     // The end of a period: goal cards face up, the score sheet, and what it decides next.
     void EndPeriod();
@@ -120,8 +128,12 @@ protected:
     void HotSpotMouseDown(TBitmapLayer* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
                           int X, int Y);
     void ComputerMove();
-    // Carries out side's move to Slot; returns true when the move passes the turn.
+    // Carries out side's move to Slot in the engine and shows it; returns true when the
+    // move passes the turn.
     bool CarryOutMove(TTurn Side, int Slot);
+    // Shows a move's steps in order; the flights block until each card has landed. Stops
+    // after the flight in progress once a waiting command winds the sequence up.
+    void ShowSteps(const TSteps& Steps);
     void LandCard(const THotSpotRect& Source, const THotSpotRect& Dest);
 
     int ChooseRookieSlot();
@@ -131,23 +143,20 @@ protected:
     int ChooseProFillSlot();
     int ChooseAllStarFillSlot();
     int CountOwnVacancies();
-    int RemainingHalfMinutes() const;
+    int RemainingHalfMinutes() const { return FMatch.RemainingHalfMinutes(); }
     bool OwnGoalCovered();
     bool AnyFieldSlotPlayable();
     int SlotValueSum(int SlotA, int SlotB);
 
-    // The position on the table as the rules engine sees it: cards, marks, top card, turn,
-    // clock, level and what the computer remembers of the last shots.
-    TMatch EngineView() const;
-    // The computer's choice by Choose (one of the engine's levels or their parts), with
-    // what the level remembers of it noted back into the window's fields.
+    // The computer's choice by Choose (one of the engine's levels), drawn from the match's
+    // generator, with what the level remembers of it noted in the match.
     int ChooseWith(int (*Choose)(const TMatch&, TMatchRandom&));
 
     // Helpers shared by the engine and the presentation.
-    TPlayingCard* TopCard();
-    bool SlotLive(int Slot) const; // holds a card that is not beaten
+    TPlayingCard* TopCard(); // the card the table shows on the pack
+    bool SlotLive(int Slot) const { return FMatch.SlotLive(Slot); }
     bool SlotDown(int Slot) const { return !SlotLive(Slot); }
-    int GoalsOf(TTurn Side) const; // the goal caption of that side, as a number
+    int GoalsOf(TTurn Side) const { return FMatch.Goals(Side); }
 
     // Sequence control: every entry point that can run card moves (a click, the first
     // activation, a menu command) holds a TSequence while it runs. When the last one
@@ -185,21 +194,13 @@ protected:
     QFrame* FStaticsPanel = nullptr;
     int FLastHotSpot = 1; // the slot under the pointer at the previous mouse move, -1 for none
 
-    // --- Engine state -------------------------------------------------------------------
+    // --- The match: the one game state; the table shows it -----------------------------
+    TMatch FMatch;
+    uint8_t FStep = 0; // pixels a flying card covers per tick
+
+    // --- What the table shows: the card pictures and the slots they lie in ---------------
     TPackOfCards FPackOfCards;
-    uint8_t FGameno = 0;
-    uint8_t FPeriodno = 0;
-    uint8_t FStep = 0;
-    TDealer FGameDealer = alComputer;
-    TSkillLevel FSkillLevel = slRookie;
-    TDealer FPeriodDealer = alComputer;
-    bool FOvertimeWin = false;
-    TGameStatics FGameStatics;
-    TTurn FTurn = tuComputer;
-    TTurn FDATurn = tuComputer;
     THotSpotRect FHotSpotRects[SlotCount + 1]; // numbered 1..14; element 0 is unused
-    TCardValue FLastShotCardValue = cvTwo;
-    TCardValue FPlayerLastShotCardValue = cvTwo;
 
     // --- Card move ----------------------------------------------------------------------
     std::vector<TFloatRect> FLocationArray;

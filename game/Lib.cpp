@@ -2,7 +2,6 @@
 
 #include "platform/WindowSystem.h"
 #include "game/Match.h"
-#include "table/TableLook.h"
 
 #include <QGuiApplication>
 #include <QRandomGenerator>
@@ -55,10 +54,30 @@ quint32 ClockSeed()
     return quint32(bits ^ (bits >> 32));
 }
 
-// The pack's place on the table (slot 1).
-constexpr TFloatRect PackRect{8, 232, 8 + CardWidth, 232 + CardHeight};
+// Top-left corners of the card rectangles of slots 1..14.
+struct TSlotPlace
+{
+    int Left;
+    int Top;
+};
+constexpr TSlotPlace SlotPlaces[SlotCount + 1] = {
+    {0, 0},    {8, 232},   {140, 8},   {110, 96},  {169, 96},  {80, 184},  {140, 184}, {200, 184},
+    {80, 272}, {140, 272}, {200, 272}, {110, 360}, {169, 360}, {140, 448}, {272, 232},
+};
 
 } // namespace
+
+TFloatRect SlotRect(int Slot)
+{
+    const TSlotPlace p = SlotPlaces[Slot];
+    return {float(p.Left), float(p.Top), float(p.Left + CardWidth), float(p.Top + CardHeight)};
+}
+
+uint32_t NextShuffleSeed()
+{
+    const TSeedSource& source = ShuffleSeedSource();
+    return source ? source() : ClockSeed();
+}
 
 void SetShuffleSeedSource(TSeedSource Source)
 {
@@ -88,17 +107,21 @@ void SwapCards(TPackOfCards& Pack, uint8_t I, uint8_t J)
 
 void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces)
 {
-    const TSeedSource& source = ShuffleSeedSource();
-    MatchRandom().Seed(source ? source() : ClockSeed());
+    MatchRandom().Seed(NextShuffleSeed());
     TPackOrder order;
     for (int i = 1; i <= CardCount; ++i)
         order[i] = {Pack.Card(i).Suit, Pack.Card(i).Value};
     ShufflePackOrder(order, MatchRandom());
+    LayPack(Pack, order, Faces);
+}
 
+void LayPack(TPackOfCards& Pack, const TPackOrder& Order, const TBitmap32List& Faces)
+{
+    const TFloatRect packRect = SlotRect(slotPack);
     for (int i = 1; i <= CardCount; ++i) {
         TPlayingCard& card = Pack.Card(i);
-        card.Suit = order[i].Suit;
-        card.Value = order[i].Value;
+        card.Suit = Order[i].Suit;
+        card.Value = Order[i].Value;
         card.Kind = kindFaceUp;
         card.Beaten = false;
         TBitmap32& bitmap = card.Layer->Bitmap();
@@ -106,7 +129,7 @@ void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces)
         bitmap.SetDrawMode(dmBlend);
         // After the picture: assigning it takes over the list image's master alpha.
         bitmap.SetMasterAlpha(0);
-        card.Layer->SetLocation(PackRect);
+        card.Layer->SetLocation(packRect);
     }
 
     // Stack the layers in pack order, card 1 on top.

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "game/Cards.h"
+#include "game/Match.h"
 #include "platform/Image32.h"
 
 class QWidget;
@@ -34,24 +35,22 @@ struct TPackOfCards
     const TPlayingCard& Card(int cardNo) const { return CardArray[cardNo]; }
 };
 
+// Every card picture and slot of the designed table is this size.
+inline constexpr int CardWidth = 53;
+inline constexpr int CardHeight = 83;
+// The card rectangle of slot 1..14 on the designed table.
+TFloatRect SlotRect(int Slot);
+
+// A slot as the table shows it. Whether it may be played to is the match's to say.
 struct THotSpotRect
 {
     uint8_t bhotspot = 0;
-    bool Canplay = false;
     TFloatRect HotSpotLocation{};
     TBitmapLayer* HSLayer = nullptr;
-    TPlayingCard* Card = nullptr; // the card lying in the slot, or none
+    TPlayingCard* Card = nullptr; // the card picture lying in the slot, or none
 };
 
-struct TGameStatics
-{
-    int32_t periodgoalscomputer = 0;
-    int32_t periodgoalsplayer = 0;
-    QString periodgoals;
-    QString szstaticstime;
-};
-
-// The computer's generator: the shuffle reseeds it, the computer's choices draw from it.
+// The generator of ShuffleCards.
 TMatchRandom& MatchRandom();
 // The generator of the about screen's animation; tests call SeedRandom to repeat it.
 QRandomGenerator& GameRandom();
@@ -60,6 +59,8 @@ void SeedRandom(quint32 seed);
 // its own (an empty function restores the clock).
 using TSeedSource = std::function<quint32()>;
 void SetShuffleSeedSource(TSeedSource Source);
+// A fresh shuffle seed from that source.
+uint32_t NextShuffleSeed();
 int RandomInt(int n);     // uniform 0 .. n-1
 double RandomReal();      // uniform [0, 1)
 
@@ -67,6 +68,9 @@ void CreateCardLayers(TLayerCollection& Layers, TPackOfCards& Pack);
 // Deals the pack into the engine's shuffled order (TMatch's ShufflePackOrder) from a
 // fresh seed, every card face up, hidden and at the pack, card 1 on top.
 void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces);
+// Gives the pack the faces of Order, every card face up, unbeaten, hidden and at the pack,
+// card 1 on top.
+void LayPack(TPackOfCards& Pack, const TPackOrder& Order, const TBitmap32List& Faces);
 void SwapCards(TPackOfCards& Pack, uint8_t I, uint8_t J);
 QString OrdinalWord(unsigned N);
 

@@ -5,15 +5,14 @@
 
 #include "dialogs/Options.h"
 #include "dialogs/Statics.h"
-#include "game/MainCaptions.h"
+#include "table/Captions.h"
 #include "platform/WindowSystem.h"
 
 #include <QCursor>
 #include <QLabel>
 
 
-using engine::SetCaption;
-using engine::SplitClock;
+using table::SetCaption;
 
 void TMainForm::StartSeries()
 {
@@ -35,9 +34,7 @@ void TMainForm::ReadOptions()
         FStep = 10;
         break;
     }
-    FGameno = 0;
-    FGameDealer = OptionsDialog->Dealer();
-    FSkillLevel = OptionsDialog->SkillLevel();
+    FMatch.StartSeries(OptionsDialog->Dealer(), OptionsDialog->SkillLevel());
 }
 
 void TMainForm::StartGame()
@@ -48,24 +45,19 @@ void TMainForm::StartGame()
 
 void TMainForm::InitGame()
 {
-    // The dealer of the game's first period does not move first; the side that does is
-    // named first on the scoreboard and in every score of the game.
-    FPeriodDealer = FGameDealer;
-    FGameDealer = OtherDealer(FGameDealer);
-    FPeriodno = 0;
-    FGameno += 1;
+    FMatch.StartGame();
+    // The side that moves first in the game is named first on the scoreboard.
     BuildScoreboard(OptionsDialog->PlayerName());
-    FOvertimeWin = false;
 }
 
 void TMainForm::StartPeriod()
 {
-    ShuffleCards(FPackOfCards, *CardsBitmap32List);
+    const TSteps deal = FMatch.StartPeriod(NextShuffleSeed());
     InitPeriod();
-    DealCards(FTurn);
+    DealCards(deal);
     if (SequenceAborted())
         return;
-    NextMove(FTurn);
+    NextMove(FMatch.Turn());
 }
 
 void TMainForm::InitPeriod()
@@ -75,34 +67,16 @@ void TMainForm::InitPeriod()
     FTurnArrowComputerImage->Invalidate();
     FTurnArrowPlayerImage->Invalidate();
 
-    if (FPeriodDealer == alComputer) {
-        FTurn = tuPlayer;
-        FPeriodDealer = alPlayer;
-    } else {
-        FTurn = tuComputer;
-        FPeriodDealer = alComputer;
-    }
-    FDATurn = OtherSide(FTurn);
+    SetCaption(FPeriodLabel, QStringLiteral("Period %1").arg(FMatch.PeriodNo()));
+    AdvanceClock();
 
-    FPeriodno += 1;
-    SetCaption(FPeriodLabel, QStringLiteral("Period %1").arg(FPeriodno));
-    SetCaption(FPeriodTimeLabel, QStringLiteral("20:00"));
-    // From the second overtime period on, the elapsed time keeps counting.
-    if (FPeriodno < 5)
-        FGameStatics.szstaticstime = QStringLiteral("00:00");
-    FGameStatics.periodgoalscomputer = 0;
-    FGameStatics.periodgoalsplayer = 0;
-    FGameStatics.periodgoals.clear();
-
-    // The marks of an interrupted turn must not light frames or take clicks during the
-    // new deal.
-    for (int slot = 1; slot <= SlotCount; ++slot) {
+    // No picture of the last period lies in a slot during the new deal.
+    for (int slot = 1; slot <= SlotCount; ++slot)
         FHotSpotRects[slot].Card = nullptr;
-        FHotSpotRects[slot].Canplay = false;
-    }
+    TakeShuffledPack();
 }
 
-void TMainForm::DealCards(TTurn Turn)
+void TMainForm::DealCards(const TSteps& Deal)
 {
     FGameTableImage->setCursor(DealCursor());
     struct TRestoreCursor
@@ -112,71 +86,46 @@ void TMainForm::DealCards(TTurn Turn)
     } restoreCursor{FGameTableImage};
 
     // Each goal card shows the back of the side whose goal it will guard.
-    const bool computerFirst = Turn == tuComputer;
-    ShowCard(1, computerFirst ? kindComputerBack : kindPlayerBack, false, false);
-    ShowCard(12, computerFirst ? kindPlayerBack : kindComputerBack, false, false);
+    for (int card : {1, 12})
+        ShowCard(uint8_t(card), FMatch.Kind(card), false, false);
     ShowAllCards();
     PlaceTopCard(slotPack);
-
-    // The deal starts at the goal of the side that moves first.
-    for (int i = 0; i < 12; ++i) {
-        if (SequenceAborted())
-            return;
-        const int slot = computerFirst ? slotComputerGoal + i : slotPlayerGoal - i;
-        MoveCard(FHotSpotRects[slotPack], FHotSpotRects[slot]);
-    }
+    ShowSteps(Deal);
 }
 
 void TMainForm::AdvanceClock()
 {
-    const auto clock = SplitClock(FPeriodTimeLabel->text());
-    SetCaption(FPeriodTimeLabel, clock.Seconds == 0 ? QStringLiteral("%1:30").arg(clock.Minutes - 1)
-                                                    : QStringLiteral("%1:00").arg(clock.Minutes));
-
-    const auto elapsed = SplitClock(FGameStatics.szstaticstime);
-    const int minutes = elapsed.Seconds == 0 ? elapsed.Minutes : elapsed.Minutes + 1;
-    QString text = QString::number(minutes) +
-                   (elapsed.Seconds == 0 ? QStringLiteral(":30") : QStringLiteral(":00"));
-    if (minutes < 10)
-        text.prepend(QLatin1Char('0'));
-    FGameStatics.szstaticstime = text.rightJustified(5, QLatin1Char(' '));
+    SetCaption(FPeriodTimeLabel, QString::fromStdString(ClockText(FMatch.RemainingHalfMinutes())));
 }
 
 void TMainForm::LogGoal(TTurn Scorer)
 {
-    QString line = FGameStatics.szstaticstime + QLatin1Char(' ');
-    const int computerGoals = GoalsOf(tuComputer);
-    const int playerGoals = GoalsOf(tuPlayer);
-    if (FGameDealer == alPlayer)
-        line += QStringLiteral("%1-%2 ").arg(playerGoals).arg(computerGoals);
-    else
-        line += QStringLiteral("%1-%2 ").arg(computerGoals).arg(playerGoals);
-    if (Scorer == tuComputer) {
-        line += QStringLiteral("Computer");
-        FGameStatics.periodgoalscomputer += 1;
-    } else {
-        line += OptionsDialog->PlayerName();
-        FGameStatics.periodgoalsplayer += 1;
-    }
-    FGameStatics.periodgoals += line + QStringLiteral("\n\r");
+    QLabel* caption = Scorer == tuComputer ? FComputerGoalsLabel : FPlayerGoalsLabel;
+    SetCaption(caption, QString::number(FMatch.Goals(Scorer)));
 }
 
 void TMainForm::EndPeriod()
 {
     // The goal cards are shown for the intermission.
-    for (int slot : {int(slotComputerGoal), int(slotPlayerGoal)}) {
-        const TPlayingCard* card = FHotSpotRects[slot].Card;
-        if (card && !card->Beaten)
-            ShowCard(card->CardNo, kindFaceUp, true, true);
-    }
+    ShowSteps(FMatch.EndPeriod());
 
-    StaticsDialog->Initialize(GoalsOf(tuComputer), GoalsOf(tuPlayer));
-    const TGameStatics& stats = FGameStatics;
-    const QString periodResult =
-        FGameDealer == alPlayer
-            ? QStringLiteral("%1-%2").arg(stats.periodgoalsplayer).arg(stats.periodgoalscomputer)
-            : QStringLiteral("%1-%2").arg(stats.periodgoalscomputer).arg(stats.periodgoalsplayer);
-    const TSetPeriodResult result = StaticsDialog->SetPeriod(periodResult, stats.periodgoals);
+    // Every score of a game names first the side that moves first in it.
+    const bool playerFirst = FMatch.GameDealer() == alPlayer;
+    const auto score = [playerFirst](int Computer, int Player) {
+        return playerFirst ? QStringLiteral("%1-%2").arg(Player).arg(Computer)
+                           : QStringLiteral("%1-%2").arg(Computer).arg(Player);
+    };
+    QString goals;
+    for (const TGoalEntry& goal : FMatch.PeriodGoals()) {
+        goals += QString::fromStdString(ElapsedText(goal.ElapsedHalfMinutes)) + QLatin1Char(' ') +
+                 score(goal.ComputerGoals, goal.PlayerGoals) + QLatin1Char(' ') +
+                 (goal.Scorer == tuComputer ? QStringLiteral("Computer")
+                                            : OptionsDialog->PlayerName()) +
+                 QStringLiteral("\n\r");
+    }
+    StaticsDialog->Initialize(FMatch.Goals(tuComputer), FMatch.Goals(tuPlayer));
+    const TSetPeriodResult result = StaticsDialog->SetPeriod(
+        score(FMatch.PeriodGoalsOf(tuComputer), FMatch.PeriodGoalsOf(tuPlayer)), goals);
     // A command given while the sheet was open replaces whatever the sheet decided.
     if (SequenceAborted())
         return;

@@ -1,20 +1,13 @@
-// The computer opponent: the window's entry points to the engine's three levels. Every
+// The computer opponent: the window's entry points to the match's three levels. Every
 // choice runs right after NextMove has marked the computer's playable slots and returns
 // one of them.
 
 #include "app/Main.h"
 
-#include "game/MainCaptions.h"
-
-#include <QLabel>
-
 int TMainForm::ChooseWith(int (*Choose)(const TMatch&, TMatchRandom&))
 {
-    TMatch view = EngineView();
-    const int slot = Choose(view, MatchRandom());
-    view.NoteComputerChoice(slot);
-    FLastShotCardValue = view.LastShotValue();
-    FPlayerLastShotCardValue = view.PlayerLastShotValue();
+    const int slot = Choose(FMatch, FMatch.Random());
+    FMatch.NoteComputerChoice(slot);
     return slot;
 }
 
@@ -35,43 +28,35 @@ int TMainForm::ChooseAllStarSlot()
 
 int TMainForm::ChooseAttackSlot()
 {
-    return ::ChooseAttackSlot(EngineView());
+    return ::ChooseAttackSlot(FMatch);
 }
 
 int TMainForm::ChooseProFillSlot()
 {
-    return ::ChooseProFillSlot(EngineView(), MatchRandom());
+    return ::ChooseProFillSlot(FMatch, FMatch.Random());
 }
 
 int TMainForm::ChooseAllStarFillSlot()
 {
-    return ::ChooseAllStarFillSlot(EngineView(), MatchRandom());
+    return ::ChooseAllStarFillSlot(FMatch, FMatch.Random());
 }
 
 int TMainForm::CountOwnVacancies()
 {
-    return ::CountOwnVacancies(EngineView());
-}
-
-int TMainForm::RemainingHalfMinutes() const
-{
-    if (FPeriodTimeLabel == nullptr)
-        return TMatch::PeriodHalfMinutes;
-    const auto clock = engine::SplitClock(FPeriodTimeLabel->text());
-    return 2 * clock.Minutes + (clock.Seconds == 30 ? 1 : 0);
+    return ::CountOwnVacancies(FMatch);
 }
 
 bool TMainForm::OwnGoalCovered()
 {
-    return ::OwnGoalCovered(EngineView());
+    return ::OwnGoalCovered(FMatch);
 }
 
 bool TMainForm::AnyFieldSlotPlayable()
 {
-    return ::AnyFieldSlotPlayable(EngineView());
+    return ::AnyFieldSlotPlayable(FMatch);
 }
 
 int TMainForm::SlotValueSum(int SlotA, int SlotB)
 {
-    return ::SlotValueSum(EngineView(), SlotA, SlotB);
+    return ::SlotValueSum(FMatch, SlotA, SlotB);
 }

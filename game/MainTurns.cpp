@@ -1,34 +1,21 @@
-// The turn engine: which slots the side to move may play to, the change of turn, the
-// player's click, the computer's turn and the carrying out of a move of either side.
+// The turn engine's window side: the match decides which slots the side to move may play
+// to, what a move does and whose turn follows; the window hands it the player's click and
+// the computer's choice, and shows what it decided.
 
 #include "app/Main.h"
 
-#include "game/MainCaptions.h"
-
-#include <QLabel>
-
 #include <vector>
-
-using engine::SetCaption;
 
 void TMainForm::NextMove(TTurn Turn)
 {
     if (SequenceAborted())
         return;
-    for (int slot = 1; slot <= SlotCount; ++slot)
-        FHotSpotRects[slot].Canplay = false;
-    if (FPackOfCards.bTopCardsIndex > CardCount || FOvertimeWin) {
+    if (!FMatch.MarkPlayable(Turn)) {
+        DarkenStaleFrames();
         EndPeriod();
         return;
     }
-
-    // The rules engine marks; the table shows its marks.
-    TMatch view = EngineView();
-    view.MarkPlayable(Turn);
-    for (int slot = 1; slot <= SlotCount; ++slot)
-        FHotSpotRects[slot].Canplay = view.Canplay(slot);
     DarkenStaleFrames();
-
     SwitchTurn(Turn);
 }
 
@@ -36,14 +23,16 @@ void TMainForm::SwitchTurn(TTurn Turn)
 {
     if (SequenceAborted())
         return;
-    if (Turn == FDATurn) {
-        // A new turn begins: the cards beaten in the last one fade out and leave the table.
-        std::vector<TPlayingCard*> beaten;
-        for (int slot = slotComputerGoal; slot <= slotPlayerGoal; ++slot) {
-            TPlayingCard* card = FHotSpotRects[slot].Card;
-            if (card && card->Beaten)
-                beaten.push_back(card);
-        }
+    // The cards beaten in the last turn, as they lie before the match clears them.
+    std::vector<TPlayingCard*> beaten;
+    for (int slot = slotComputerGoal; slot <= slotPlayerGoal; ++slot) {
+        const int card = FMatch.CardIn(slot);
+        if (card != 0 && FMatch.Beaten(card))
+            beaten.push_back(&FPackOfCards.Card(card));
+    }
+    for (const TStep& step : FMatch.BeginTurn(Turn)) {
+        if (step.Kind != TStepKind::FadeBeaten)
+            continue;
         for (int alpha = 100; alpha >= 0; --alpha) {
             for (TPlayingCard* card : beaten)
                 card->Layer->Bitmap().SetMasterAlpha(uint8_t(alpha));
@@ -53,7 +42,6 @@ void TMainForm::SwitchTurn(TTurn Turn)
             if (FHotSpotRects[slot].Card && FHotSpotRects[slot].Card->Beaten)
                 FHotSpotRects[slot].Card = nullptr;
         }
-        FDATurn = OtherSide(FDATurn);
     }
 
     const bool computer = Turn == tuComputer;
@@ -88,9 +76,8 @@ void TMainForm::HotSpotMouseDown(TBitmapLayer* /*Sender*/, Qt::MouseButton /*But
     if (!PlayerMayPlay(found) || FHotSpotRects[found].HSLayer->Bitmap().MasterAlpha() != 255)
         return;
 
-    if (CarryOutMove(tuPlayer, found))
-        FTurn = tuComputer;
-    NextMove(FTurn);
+    CarryOutMove(tuPlayer, found);
+    NextMove(FMatch.Turn());
 }
 
 void TMainForm::ComputerMove()
@@ -98,7 +85,7 @@ void TMainForm::ComputerMove()
     if (SequenceAborted())
         return;
     int slot = slotDiscard;
-    switch (FSkillLevel) {
+    switch (FMatch.Level()) {
     case slRookie:
         slot = ChooseRookieSlot();
         break;
@@ -109,74 +96,50 @@ void TMainForm::ComputerMove()
         slot = ChooseAllStarSlot();
         break;
     }
-    if (CarryOutMove(tuComputer, slot))
-        FTurn = tuPlayer;
-    NextMove(FTurn);
+    CarryOutMove(tuComputer, slot);
+    NextMove(FMatch.Turn());
 }
 
 bool TMainForm::CarryOutMove(TTurn Side, int Slot)
 {
-    // A move of the top card; false once a waiting command asks the sequence to wind up.
-    auto moveTopCardTo = [this](int Dest) {
-        MoveCard(FHotSpotRects[slotPack], FHotSpotRects[Dest]);
-        return !SequenceAborted();
-    };
-    auto hideFrame = [this, Side](int OfSlot) {
-        if (Side == tuPlayer)
-            FHotSpotRects[OfSlot].HSLayer->Bitmap().SetMasterAlpha(0);
-    };
-    TPlayingCard* top = TopCard();
+    TSteps steps;
+    const bool passes = FMatch.Play(Side, Slot, steps);
+    ShowSteps(steps);
+    // The frame of the slot just played to goes dark (a shot's or a discard's has already).
+    if (Side == tuPlayer && !passes)
+        SetLayerOpacity(FHotSpotRects[Slot].HSLayer, 0);
+    return passes;
+}
 
-    if (Slot != slotPack)
-        AdvanceClock();
-
-    if (Slot == OpposingGoal(Side)) {
-        TPlayingCard* goalCard = FHotSpotRects[Slot].Card;
-        if (goalCard && goalCard->Value > top->Value) {
-            // Saved: the goal card stays face down, but the shooter knows it is higher.
-            if (Side == tuPlayer)
-                FPlayerLastShotCardValue = top->Value;
-            moveTopCardTo(slotDiscard);
-            return true;
+void TMainForm::ShowSteps(const TSteps& Steps)
+{
+    for (const TStep& step : Steps) {
+        switch (step.Kind) {
+        case TStepKind::Fly:
+            // Once a waiting command winds the sequence up, the card in flight is the last.
+            if (SequenceAborted())
+                return;
+            FHotSpotRects[slotPack].Card = &FPackOfCards.Card(step.Card);
+            MoveCard(FHotSpotRects[slotPack], FHotSpotRects[step.To]);
+            break;
+        case TStepKind::TurnUp:
+            ShowCard(step.Card, kindFaceUp, true, true);
+            break;
+        case TStepKind::ShowNext:
+            ShowCard(step.Card, step.Face, true, false);
+            break;
+        case TStepKind::Beat:
+            break; // shown as the card lands on it
+        case TStepKind::FadeBeaten:
+            break; // shown where a turn begins
+        case TStepKind::Goals:
+            LogGoal(step.Side);
+            break;
+        case TStepKind::Clock:
+            AdvanceClock();
+            break;
+        case TStepKind::PeriodOver:
+            break;
         }
-        if (Side == tuComputer)
-            FLastShotCardValue = cvTwo;
-        QLabel* caption = Side == tuComputer ? FComputerGoalsLabel : FPlayerGoalsLabel;
-        SetCaption(caption, QString::number(GoalsOf(Side) + 1));
-        LogGoal(Side);
-        if (FPeriodno > 3)
-            FOvertimeWin = true;
-        // The card after the shot comes up face down for the side that conceded.
-        if (FPackOfCards.bTopCardsIndex < CardCount)
-            ShowCard(FPackOfCards.bTopCardsIndex + 1, BackOf(OtherSide(Side)), true, false);
-        if (goalCard && !moveTopCardTo(Slot))
-            return true;
-        moveTopCardTo(slotDiscard);
-        return true;
     }
-
-    if (Slot == slotPack) {
-        ShowCard(top->CardNo, kindFaceUp, true, true);
-        hideFrame(slotPack);
-        return false;
-    }
-
-    if (Slot == slotDiscard) {
-        // Only the computer's discard hands the player a card for an empty goal.
-        if (Side == tuComputer && !FHotSpotRects[slotPlayerGoal].Card &&
-            FPackOfCards.bTopCardsIndex < CardCount)
-            ShowCard(FPackOfCards.bTopCardsIndex + 1, kindPlayerBack, true, false);
-        moveTopCardTo(slotDiscard);
-        return true;
-    }
-
-    if (FHotSpotRects[Slot].Card) {
-        // The top card beats the card in the slot and goes on to the discard pile.
-        if (moveTopCardTo(Slot))
-            moveTopCardTo(slotDiscard);
-    } else {
-        moveTopCardTo(Slot);
-    }
-    hideFrame(Slot);
-    return false;
 }

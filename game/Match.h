@@ -216,6 +216,8 @@ public:
     void SetTurn(TTurn Turn) { FTurn = Turn; }
     void SetDATurn(TTurn Turn) { FDATurn = Turn; }
     void SetLevel(TSkillLevel Level) { FLevel = Level; }
+    void SetGameDealer(TDealer Dealer) { FGameDealer = Dealer; }
+    void SetPeriodDealer(TDealer Dealer) { FPeriodDealer = Dealer; }
     void SetGoals(int Computer, int Player) { FGoals = {Computer, Player}; }
     void SetRemainingHalfMinutes(int HalfMinutes) { FRemaining = HalfMinutes; }
     void SetPeriodNo(int PeriodNo) { FPeriodNo = PeriodNo; }

@@ -142,8 +142,8 @@ void TMainForm::ScaleScoreboard()
     };
     const TGroup computer{FTurnArrowComputerImage, FComputerLabel, FComputerGoalsLabel};
     const TGroup player{FTurnArrowPlayerImage, FPlayerLabel, FPlayerGoalsLabel};
-    const TGroup& first = FGameDealer == alComputer ? computer : player;
-    const TGroup& second = FGameDealer == alComputer ? player : computer;
+    const TGroup& first = FMatch.GameDealer() == alComputer ? computer : player;
+    const TGroup& second = FMatch.GameDealer() == alComputer ? player : computer;
     const auto place = [zoom, labelTop](const TGroup& group, int arrowLeft) {
         group.Arrow->move(arrowLeft, 0);
         group.Name->move(arrowLeft + group.Arrow->width() + Scaled(3, zoom), labelTop);

@@ -3,9 +3,6 @@
 
 #include <QColor>
 
-inline constexpr int CardWidth = 53; // every card picture and slot
-inline constexpr int CardHeight = 83;
-
 // The cloth of the card table: red 0, green 128, blue 0.
 inline QColor TableGreen()
 {

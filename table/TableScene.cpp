@@ -2,11 +2,14 @@
 // pictures, and the hover that lights a slot the player may play to.
 #include "app/Main.h"
 #include "table/TableLook.h"
+#include "table/Captions.h"
 
 #include <QEvent>
 #include <QFrame>
 #include <QPalette>
 #include <QVBoxLayout>
+
+using table::SetCaption;
 
 namespace {
 
@@ -14,17 +17,6 @@ constexpr int FrameMargin = 3;
 constexpr int TableWidth = 344;
 constexpr int TableHeight = 538;
 constexpr int StripHeight = 17;
-
-// Top-left corners of the card rectangles of slots 1..14.
-struct TSlotPlace
-{
-    int Left;
-    int Top;
-};
-constexpr TSlotPlace SlotPlaces[SlotCount + 1] = {
-    {0, 0},    {8, 232},   {140, 8},   {110, 96},  {169, 96},  {80, 184},  {140, 184}, {200, 184},
-    {80, 272}, {140, 272}, {200, 272}, {110, 360}, {169, 360}, {140, 448}, {272, 232},
-};
 
 // Pictures of GameBitmap32List used by the scene.
 enum : int
@@ -38,12 +30,6 @@ enum : int
     picRedFrame = 7,
     picBlueFrame = 8
 };
-
-TFloatRect CardRect(int slot)
-{
-    const TSlotPlace p = SlotPlaces[slot];
-    return {float(p.Left), float(p.Top), float(p.Left + CardWidth), float(p.Top + CardHeight)};
-}
 
 // A new layer on top of `image`, showing a copy of `picture` blended at `alpha`, its
 // top-left corner at (left, top).
@@ -76,7 +62,7 @@ void TMainForm::BuildTableScene()
     FGameTableImage->BeginUpdate();
 
     const auto addSlot = [this](int slot, int markPicture, int framePicture) {
-        const TFloatRect rect = CardRect(slot);
+        const TFloatRect rect = SlotRect(slot);
         AddPictureLayer(*FGameTableImage, GameBitmap32List->Bitmap(markPicture), 255, rect.Left,
                         rect.Top);
         THotSpotRect& hotSpot = FHotSpotRects[slot];
@@ -169,6 +155,72 @@ void TMainForm::PlaceTopCard(uint8_t HotSpotNo)
     FHotSpotRects[HotSpotNo].Card = top;
 }
 
+void TMainForm::TakeShuffledPack()
+{
+    LayPack(FPackOfCards, FMatch.PackOrder(), *CardsBitmap32List);
+}
+
+void TMainForm::ShowPosition()
+{
+    // Bottom to top: the discard pile in the order it grew, the cards in the slots, the
+    // pack with its top card uppermost.
+    const TFloatRect discard = SlotRect(slotDiscard);
+    const int top = FMatch.HasTopCard() ? FMatch.TopIndex() : CardCount + 1;
+    for (int slot = 1; slot <= SlotCount; ++slot)
+        FHotSpotRects[slot].Card = nullptr;
+    for (int n = 1; n <= CardCount; ++n) {
+        TPlayingCard& card = FPackOfCards.Card(n);
+        card.Suit = FMatch.Face(n).Suit;
+        card.Value = FMatch.Face(n).Value;
+        card.Beaten = false;
+        ShowCard(uint8_t(n), FMatch.Kind(n), false, false);
+        card.Layer->SetLocation(SlotRect(slotPack));
+    }
+    for (int n = 1; n < top; ++n) {
+        TPlayingCard& card = FPackOfCards.Card(n);
+        // Beaten cards that left the table are gone; the others lie on the discard pile.
+        if (!FMatch.Beaten(n)) {
+            card.Layer->SetLocation(discard);
+            card.Layer->BringToFront();
+            SetLayerOpacity(card.Layer, 255);
+        }
+    }
+    for (int slot = slotComputerGoal; slot <= slotPlayerGoal; ++slot) {
+        const int n = FMatch.CardIn(slot);
+        if (n == 0)
+            continue;
+        TPlayingCard& card = FPackOfCards.Card(n);
+        card.Beaten = FMatch.Beaten(n);
+        card.Layer->SetLocation(SlotRect(slot));
+        card.Layer->BringToFront();
+        SetLayerOpacity(card.Layer, card.Beaten ? 100 : 255);
+        FHotSpotRects[slot].Card = &card;
+    }
+    for (int n = CardCount; n >= top; --n)
+        FPackOfCards.Card(n).Layer->BringToFront();
+    FPackOfCards.bTopCardsIndex = uint8_t(top);
+    if (TPlayingCard* card = TopCard()) {
+        SetLayerOpacity(card->Layer, 255);
+        FHotSpotRects[slotPack].Card = card;
+    }
+    for (int slot = 1; slot <= SlotCount; ++slot)
+        SetLayerOpacity(FHotSpotRects[slot].HSLayer, 0);
+
+    FGameTableImage->Repaint();
+    // The strip exists once the first game has built it.
+    if (FPeriodLabel == nullptr)
+        return;
+    SetCaption(FPeriodLabel, QStringLiteral("Period %1").arg(FMatch.PeriodNo()));
+    AdvanceClock();
+    LogGoal(tuComputer);
+    LogGoal(tuPlayer);
+    const bool computer = FMatch.Turn() == tuComputer;
+    FTurnArrowComputerImage->Bitmap().SetMasterAlpha(computer ? 255 : 100);
+    FTurnArrowPlayerImage->Bitmap().SetMasterAlpha(computer ? 100 : 255);
+    FTurnArrowComputerImage->Invalidate();
+    FTurnArrowPlayerImage->Invalidate();
+}
+
 void TMainForm::ShowAllCards()
 {
     for (int i = 1; i <= CardCount; ++i)
@@ -187,7 +239,7 @@ int TMainForm::SlotAt(int X, int Y) const
 
 bool TMainForm::PlayerMayPlay(int Slot) const
 {
-    return Slot >= 1 && Slot <= SlotCount && FTurn == tuPlayer && FHotSpotRects[Slot].Canplay;
+    return Slot >= 1 && Slot <= SlotCount && FMatch.Turn() == tuPlayer && FMatch.Canplay(Slot);
 }
 
 void TMainForm::GameTableMouseMove(QObject* /*Sender*/, Qt::KeyboardModifiers /*Shift*/, int X,

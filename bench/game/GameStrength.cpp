@@ -84,14 +84,11 @@ public:
     int Choose(TOpponent Opponent)
     {
         THotSpotRect* slots = FForm.*A::FHotSpotRects;
-        std::vector<int> playable;
-        for (int s = 1; s <= SlotCount; ++s) {
-            if (slots[s].Canplay)
-                playable.push_back(s);
-        }
+        const TMatch& match = FForm.*A::FMatch;
+        const std::vector<int> playable = match.Playable(tuPlayer);
         if (Opponent == TOpponent::Random)
             return playable[FRandom() % playable.size()];
-        auto can = [&](int s) { return slots[s].Canplay; };
+        auto can = [&](int s) { return match.Canplay(s); };
         // Shoot when possible.
         if (can(slotComputerGoal))
             return slotComputerGoal;

@@ -126,7 +126,7 @@ protected:
 
     void OnShuffle() override
     {
-        if (F().*A::FGameno != 1 || F().*A::FPeriodno != 0)
+        if (M().GameNo() != 1 || M().PeriodNo() != 0)
             return;
         // A new series: the sheet emptied, the pack from its top.
         ++FSeriesStarts;

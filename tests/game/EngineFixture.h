@@ -96,10 +96,9 @@ protected:
 
         F().*A::FStep = 30;
         (F().*A::BuildScoreboard)(FOptions->PlayerName());
-        ShuffleCards(Pack(), *F().CardsBitmap32List);
-        F().*A::FPeriodno = 1;
+        (F().*A::TakeShuffledPack)();
+        M().SetPeriodNo(1);
         SetClock(QStringLiteral("20:00"));
-        Stats().szstaticstime = QStringLiteral("00:00");
         Shuffles = 0;
     }
 
@@ -120,19 +119,27 @@ protected:
     }
 
     TMainForm& F() { return *FForm; }
+
+    TMatch& M() { return F().*A::FMatch; }
     TQuietSheet& Sheet() { return *FSheet; }
     TOptionsDialog& Options() { return *FOptions; }
     THotSpotRect* Slots() { return F().*A::FHotSpotRects; }
     TPackOfCards& Pack() { return F().*A::FPackOfCards; }
-    TGameStatics& Stats() { return F().*A::FGameStatics; }
     QString Clock() { return (F().*A::FPeriodTimeLabel)->text(); }
-    void SetClock(const QString& Text) { (F().*A::FPeriodTimeLabel)->setText(Text); }
+    // Sets the match's clock to Text ("m:ss", on a half minute) and shows it.
+    void SetClock(const QString& Text)
+    {
+        const QStringList parts = Text.split(QLatin1Char(':'));
+        M().SetRemainingHalfMinutes(parts[0].toInt() * 2 + (parts[1] == QLatin1String("30")));
+        (F().*A::FPeriodTimeLabel)->setText(Text);
+    }
     QString GoalsCaption(TTurn Side)
     {
         return (F().*(Side == tuComputer ? A::FComputerGoalsLabel : A::FPlayerGoalsLabel))->text();
     }
     void SetGoals(int Computer, int Player)
     {
+        M().SetGoals(Computer, Player);
         (F().*A::FComputerGoalsLabel)->setText(QString::number(Computer));
         (F().*A::FPlayerGoalsLabel)->setText(QString::number(Player));
     }
@@ -148,42 +155,13 @@ protected:
         TOptionsDialogProbe::GamesBestOf(*FOptions)->SetItemIndex(BestOf);
     }
 
-    // Empties the table and lays the given cards into their slots, with card TopIndex of
-    // the pack on top (face up unless TopKind says otherwise). The slot cards take the
-    // pack's first numbers, so they count as having left the pack.
+    // Lays out a position in the match (see TMatch::SetUpPosition; the side to move stays)
+    // and shows it on the table.
     void Lay(const std::vector<TCardAt>& Cards, TCardValue Top, uint8_t TopKind = kindFaceUp,
              int TopIndex = 30)
     {
-        const TFloatRect packRect = Slots()[slotPack].HotSpotLocation;
-        for (int slot = 1; slot <= SlotCount; ++slot) {
-            Slots()[slot].Card = nullptr;
-            Slots()[slot].Canplay = false;
-            Slots()[slot].HSLayer->Bitmap().SetMasterAlpha(0);
-        }
-        for (int n = 1; n <= CardCount; ++n) {
-            TPlayingCard& card = Pack().Card(n);
-            card.Kind = kindFaceUp;
-            card.Beaten = false;
-            card.Layer->SetLocation(packRect);
-            card.Layer->Bitmap().SetMasterAlpha(255);
-        }
-        int n = 1;
-        for (const TCardAt& at : Cards) {
-            TPlayingCard& card = Pack().Card(n++);
-            card.Value = at.Value;
-            card.Beaten = at.Beaten;
-            card.Kind = at.Kind;
-            card.Layer->SetLocation(Slots()[at.Slot].HotSpotLocation);
-            Slots()[at.Slot].Card = &card;
-        }
-        Pack().bTopCardsIndex = uint8_t(TopIndex);
-        if (TopIndex <= CardCount) {
-            TPlayingCard& top = Pack().Card(TopIndex);
-            top.Value = Top;
-            top.Kind = TopKind;
-            top.Layer->BringToFront();
-            Slots()[slotPack].Card = &top;
-        }
+        M().SetUpPosition(Cards, Top, TopKind, TopIndex, M().Turn());
+        (F().*A::ShowPosition)();
     }
 
     // A full line-up on both sides: the computer's cards Kings, the player's Fives.
@@ -198,16 +176,16 @@ protected:
     void MarkPlayable(std::initializer_list<int> Playable)
     {
         for (int slot = 1; slot <= SlotCount; ++slot)
-            Slots()[slot].Canplay = false;
+            M().SetCanplay(slot, false);
         for (int slot : Playable)
-            Slots()[slot].Canplay = true;
+            M().SetCanplay(slot, true);
     }
 
     std::set<int> Playable()
     {
         std::set<int> result;
         for (int slot = 1; slot <= SlotCount; ++slot) {
-            if (Slots()[slot].Canplay)
+            if (M().Canplay(slot))
                 result.insert(slot);
         }
         return result;

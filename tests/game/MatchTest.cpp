@@ -14,52 +14,29 @@ TTurn Other(TTurn Side)
 
 using MatchTest = EngineTest;
 
-TEST_F(MatchTest, ClockAndElapsedTimeFollowTheMoves)
+TEST_F(MatchTest, CaptionsShowTheMatchsClockPeriodAndGoals)
 {
     struct Case
     {
-        int Moves;
+        int Period, RemainingHalfMinutes, Computer, Player;
         const char* Clock;
-        const char* Elapsed;
     };
-    const Case cases[] = {
-        {0, "20:00", "00:00"}, {1, "19:30", "00:30"}, {20, "10:00", "10:00"},
-        {21, "9:30", "10:30"}, {40, "0:00", "20:00"},
-    };
+    const Case cases[] = {{1, 40, 0, 0, "20:00"}, {2, 39, 1, 0, "19:30"}, {4, 19, 2, 3, "9:30"},
+                          {7, 0, 12, 11, "0:00"}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.Moves);
-        F().*A::FPeriodno = 0;
-        (F().*A::InitPeriod)();
-        for (int i = 0; i < c.Moves; ++i)
-            (F().*A::AdvanceClock)();
+        SCOPED_TRACE(c.Clock);
+        M().SetPeriodNo(c.Period);
+        M().SetRemainingHalfMinutes(c.RemainingHalfMinutes);
+        M().SetGoals(c.Computer, c.Player);
+        Lay({}, cvTwo);
         EXPECT_EQ(Clock(), c.Clock);
-        EXPECT_EQ(Stats().szstaticstime, c.Elapsed);
+        EXPECT_EQ((F().*A::FPeriodLabel)->text(), QStringLiteral("Period %1").arg(c.Period));
+        EXPECT_EQ(GoalsCaption(tuComputer), QString::number(c.Computer));
+        EXPECT_EQ(GoalsCaption(tuPlayer), QString::number(c.Player));
     }
 }
 
-TEST_F(MatchTest, OvertimePeriodsFromTheFifthKeepCountingTheElapsedTime)
-{
-    F().*A::FPeriodno = 3;
-    (F().*A::InitPeriod)();
-    EXPECT_EQ((F().*A::FPeriodLabel)->text(), "Period 4");
-    EXPECT_EQ(Clock(), "20:00");
-    EXPECT_EQ(Stats().szstaticstime, "00:00");
-
-    for (int i = 0; i < 40; ++i)
-        (F().*A::AdvanceClock)();
-    EXPECT_EQ(Clock(), "0:00");
-    EXPECT_EQ(Stats().szstaticstime, "20:00");
-
-    (F().*A::InitPeriod)();
-    EXPECT_EQ((F().*A::FPeriodLabel)->text(), "Period 5");
-    EXPECT_EQ(Clock(), "20:00");
-    EXPECT_EQ(Stats().szstaticstime, "20:00");
-    (F().*A::AdvanceClock)();
-    EXPECT_EQ(Clock(), "19:30");
-    EXPECT_EQ(Stats().szstaticstime, "20:30");
-}
-
-TEST_F(MatchTest, AGoalAddsALineToThePeriodsGoalList)
+TEST_F(MatchTest, AGoalShowsOnTheCaptionsAndInThePeriodsGoalList)
 {
     struct Case
     {
@@ -71,55 +48,34 @@ TEST_F(MatchTest, AGoalAddsALineToThePeriodsGoalList)
     };
     const Case cases[] = {
         // The player's goal at the third move of a game named player first.
-        {alPlayer, tuPlayer, 2, 0, 0, "01:30 1-0 Ann\n\r"},
+        {alPlayer, tuPlayer, 2, 0, 0, "01:30 1-0 Ann"},
         // The computer's second goal after 7:30 in a game named computer first.
-        {alComputer, tuComputer, 14, 1, 1, "07:30 2-1 Computer\n\r"},
+        {alComputer, tuComputer, 14, 1, 1, "07:30 2-1 Computer"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Line);
-        F().*A::FPeriodno = 0;
-        (F().*A::InitPeriod)();
-        F().*A::FGameDealer = c.GameDealer;
-        F().*A::FTurn = c.Scorer;
+        (F().*A::StartSeries)();
+        M().StartGame();
+        M().StartPeriod(1);
+        M().SetGameDealer(c.GameDealer);
         SetGoals(c.ComputerBefore, c.PlayerBefore);
-        for (int i = 0; i < c.MovesBefore; ++i)
-            (F().*A::AdvanceClock)();
-        // The opposing goal is empty and open.
-        Lay({}, cvTwo);
-
-        const int goal = c.Scorer == tuPlayer ? slotComputerGoal : slotPlayerGoal;
-        EXPECT_TRUE((F().*A::CarryOutMove)(c.Scorer, goal));
-
-        EXPECT_EQ(Stats().periodgoals, c.Line);
-        EXPECT_EQ(Stats().periodgoalsplayer, c.Scorer == tuPlayer ? 1 : 0);
-        EXPECT_EQ(Stats().periodgoalscomputer, c.Scorer == tuComputer ? 1 : 0);
-    }
-}
-
-TEST_F(MatchTest, DealerAlternatesFromPeriodToPeriodAndGameToGame)
-{
-    for (TDealer optionDealer : {alComputer, alPlayer}) {
-        SCOPED_TRACE(optionDealer);
-        SetDealer(optionDealer);
-        (F().*A::ReadOptions)();
-        const TTurn dealerSide = optionDealer == alComputer ? tuComputer : tuPlayer;
-        for (int game = 1; game <= 3; ++game) {
-            (F().*A::InitGame)();
-            EXPECT_EQ(F().*A::FGameno, game);
-            for (int period = 1; period <= 5; ++period) {
-                SCOPED_TRACE(testing::Message() << "game " << game << " period " << period);
-                (F().*A::InitPeriod)();
-                // The dealer is the options' dealer when game + period is even and does
-                // not move first.
-                const TTurn dealer = (game + period) % 2 == 0 ? dealerSide : Other(dealerSide);
-                EXPECT_EQ(F().*A::FTurn, Other(dealer));
-                EXPECT_EQ(F().*A::FDATurn, dealer);
-                if (period == 1) {
-                    const TDealer named = F().*A::FGameDealer;
-                    EXPECT_EQ(named == alComputer ? tuComputer : tuPlayer, F().*A::FTurn);
-                }
-            }
+        // Discards before the shot: each takes half a minute.
+        for (int i = 0; i < c.MovesBefore; ++i) {
+            TSteps steps;
+            M().SetUpPosition({}, cvTwo, kindFaceUp, 30, c.Scorer);
+            M().Play(c.Scorer, slotDiscard, steps);
         }
+        // The opposing goal is empty and open; the shot is the pack's last card.
+        M().SetTurn(c.Scorer);
+        Lay({}, cvTwo, kindFaceUp, 52);
+        const int goal = c.Scorer == tuPlayer ? slotComputerGoal : slotPlayerGoal;
+        M().MarkPlayable(c.Scorer);
+        EXPECT_TRUE((F().*A::CarryOutMove)(c.Scorer, goal));
+        EXPECT_EQ(GoalsCaption(c.Scorer),
+                  QString::number((c.Scorer == tuPlayer ? c.PlayerBefore : c.ComputerBefore) + 1));
+
+        (F().*A::NextMove)(M().Turn()); // the pack is used up: the period ends
+        EXPECT_EQ(TStaticsDialogProbe::Cell(Sheet(), 1, 2), c.Line);
     }
 }
 
@@ -127,16 +83,16 @@ TEST_F(MatchTest, DealStartsAtTheGoalOfTheFirstMover)
 {
     for (TTurn first : {tuComputer, tuPlayer}) {
         SCOPED_TRACE(first);
-        ShuffleCards(Pack(), *F().CardsBitmap32List);
-        F().*A::FPeriodDealer = first == tuComputer ? alPlayer : alComputer;
-        F().*A::FPeriodno = 0;
+        M().SetPeriodDealer(first == tuComputer ? alPlayer : alComputer);
+        M().SetPeriodNo(0);
+        const TSteps deal = M().StartPeriod(4711);
         (F().*A::InitPeriod)();
-        ASSERT_EQ(F().*A::FTurn, first);
+        ASSERT_EQ(M().Turn(), first);
         Landings = 0;
         QWidget* table = F().*A::FGameTableImage;
         std::set<Qt::CursorShape> cursorsWhileDealing;
         AfterLanding = [&] { cursorsWhileDealing.insert(table->cursor().shape()); };
-        (F().*A::DealCards)(first);
+        (F().*A::DealCards)(deal);
         AfterLanding = nullptr;
 
         EXPECT_EQ(Landings, 12);
@@ -164,6 +120,7 @@ TEST_F(MatchTest, PeriodWithoutGoalsReportsNilNilAndShowsTheGoalCards)
 {
     (F().*A::StartSeries)();
     (F().*A::InitGame)();
+    M().StartPeriod(1);
     (F().*A::InitPeriod)();
     // The pack is used up; a face-down card guards each goal.
     Lay({{2, cvNine, false, kindComputerBack}, {13, cvThree, false, kindPlayerBack}}, cvTwo,
@@ -174,7 +131,7 @@ TEST_F(MatchTest, PeriodWithoutGoalsReportsNilNilAndShowsTheGoalCards)
         goalKindsAtIntermission = {Slots()[2].Card->Kind, Slots()[13].Card->Kind};
     };
     const int shuffles = Shuffles;
-    (F().*A::NextMove)(F().*A::FTurn);
+    (F().*A::NextMove)(M().Turn());
 
     EXPECT_EQ(Sheet().Showings, 1);
     EXPECT_EQ(TStaticsDialogProbe::Cell(Sheet(), 1, 1), "0-0");
@@ -182,7 +139,7 @@ TEST_F(MatchTest, PeriodWithoutGoalsReportsNilNilAndShowsTheGoalCards)
     EXPECT_EQ(goalKindsAtIntermission, (std::vector<uint8_t>{kindFaceUp, kindFaceUp}));
     // The sheet asked for the next period, which has been dealt.
     EXPECT_EQ(Shuffles, shuffles + 1);
-    EXPECT_EQ(F().*A::FPeriodno, 2);
+    EXPECT_EQ(M().PeriodNo(), 2);
     EXPECT_EQ((F().*A::FPeriodLabel)->text(), "Period 2");
 }
 
@@ -192,11 +149,15 @@ TEST_F(MatchTest, PeriodResultNamesTheGameDealerFirst)
         SCOPED_TRACE(named);
         (F().*A::StartSeries)();
         (F().*A::InitGame)();
+        M().StartPeriod(1);
         (F().*A::InitPeriod)();
-        F().*A::FGameDealer = named;
-        Stats().periodgoalsplayer = 2;
-        Stats().periodgoalscomputer = 1;
-        SetGoals(1, 2);
+        M().SetGameDealer(named);
+        // One goal of the computer's, then two of the player's, in this period.
+        for (TTurn scorer : {tuComputer, tuPlayer, tuPlayer}) {
+            M().SetUpPosition({}, cvTwo, kindFaceUp, 30, scorer);
+            TSteps steps;
+            M().Play(scorer, OpposingGoal(scorer), steps);
+        }
         Lay({}, cvTwo, kindFaceUp, 53);
         (F().*A::NextMove)(tuPlayer);
         EXPECT_EQ(TStaticsDialogProbe::Cell(Sheet(), 1, 1), named == alPlayer ? "2-1" : "1-2");
@@ -212,24 +173,25 @@ TEST_F(MatchTest, OvertimeGoalEndsThePeriodWithCardsLeft)
     (F().*A::StartSeries)();
     (F().*A::InitGame)();
     SheetHasSeenLevelPeriods(3);
-    F().*A::FPeriodno = 3;
+    M().SetPeriodNo(3);
+    M().StartPeriod(1);
     (F().*A::InitPeriod)();
-    ASSERT_EQ(F().*A::FPeriodno, 4);
+    ASSERT_EQ(M().PeriodNo(), 4);
 
     // The player shoots at the computer's open, empty goal with many cards left.
     Lay({{3, cvKing}, {4, cvKing}, {6, cvKing}, {7, cvKing}}, cvFour, kindFaceUp, 25);
-    F().*A::FTurn = tuPlayer;
+    M().SetTurn(tuPlayer);
     EXPECT_TRUE((F().*A::CarryOutMove)(tuPlayer, slotComputerGoal));
-    EXPECT_TRUE(F().*A::FOvertimeWin);
+    EXPECT_TRUE(M().OvertimeWin());
     EXPECT_EQ(Pack().bTopCardsIndex, 26);
 
-    const int gamesBefore = F().*A::FGameno;
+    const int gamesBefore = M().GameNo();
     (F().*A::NextMove)(tuComputer);
     EXPECT_EQ(Sheet().Showings, 4);
     EXPECT_EQ(TStaticsDialogProbe::Cell(Sheet(), 1, 7), "1-0 OT");
     EXPECT_EQ(TStaticsDialogProbe::Cell(Sheet(), 1, 8), "00:30 1-0 Ann");
     // The game is over: the next one has begun, without the overtime goal.
-    EXPECT_EQ(F().*A::FGameno, gamesBefore + 1);
-    EXPECT_FALSE(F().*A::FOvertimeWin);
-    EXPECT_EQ(F().*A::FPeriodno, 1);
+    EXPECT_EQ(M().GameNo(), gamesBefore + 1);
+    EXPECT_FALSE(M().OvertimeWin());
+    EXPECT_EQ(M().PeriodNo(), 1);
 }

@@ -400,39 +400,28 @@ TEST_F(OpponentTest, ChoicesOfTheThreeLevels)
             Lay(c.Cards, c.Top, c.TopKind, c.TopIndex);
             MarkPlayable(std::initializer_list<int>{});
             for (int slot : c.Playable)
-                Slots()[slot].Canplay = true;
-            F().*A::FSkillLevel = c.Level;
-            F().*A::FPeriodno = uint8_t(c.Period);
-            F().*A::FLastShotCardValue = c.LastShot;
-            F().*A::FPlayerLastShotCardValue = c.PlayerLastShot;
+                M().SetCanplay(slot, true);
+            M().SetLevel(c.Level);
+            M().SetPeriodNo(uint8_t(c.Period));
+            M().SetLastShotValues(c.LastShot, c.PlayerLastShot);
             SetClock(QString::fromLatin1(c.Clock));
 
             const int choice = (F().*c.Choose)();
             seen.insert(choice);
             ASSERT_TRUE(c.Expected.contains(choice)) << "chose " << choice;
             if (choice != -1) {
-                EXPECT_TRUE(Slots()[choice].Canplay) << "chose " << choice;
+                EXPECT_TRUE(M().Canplay(choice)) << "chose " << choice;
             }
             if (c.LastShotAfter) {
-                EXPECT_EQ(F().*A::FLastShotCardValue, *c.LastShotAfter);
+                EXPECT_EQ(M().LastShotValue(), *c.LastShotAfter);
             }
             if (c.PlayerLastShotAfter) {
-                EXPECT_EQ(F().*A::FPlayerLastShotCardValue, *c.PlayerLastShotAfter);
+                EXPECT_EQ(M().PlayerLastShotValue(), *c.PlayerLastShotAfter);
             }
         }
         if (c.EveryCandidate) {
             EXPECT_EQ(seen, c.Expected);
         }
-    }
-}
-
-TEST_F(OpponentTest, RemainingHalfMinutesOnTheClock)
-{
-    const std::pair<const char*, int> cases[] = {{"20:00", 40}, {"19:30", 39}, {"10:00", 20},
-                                                 {"9:30", 19},  {"0:30", 1},   {"0:00", 0}};
-    for (const auto& [clock, expected] : cases) {
-        SetClock(QString::fromLatin1(clock));
-        EXPECT_EQ((F().*A::RemainingHalfMinutes)(), expected) << clock;
     }
 }
 
@@ -448,10 +437,10 @@ TEST_F(OpponentTest, OwnGoalCoveredByTheLineUp)
         for (int slot : line)
             cards.push_back({slot, cvFive});
         Lay(cards, cvTwo);
-        F().*A::FPeriodno = 1;
-        F().*A::FPlayerLastShotCardValue = cvTwo;
+        M().SetPeriodNo(1);
+        M().SetLastShotValues(M().LastShotValue(), cvTwo);
         for (TSkillLevel level : {slRookie, slPro, slAllStar}) {
-            F().*A::FSkillLevel = level;
+            M().SetLevel(level);
             EXPECT_EQ((F().*A::OwnGoalCovered)(), level != slRookie && covered)
                 << "level " << int(level) << ", " << line.size() << " cards";
         }

@@ -40,11 +40,11 @@ protected:
     // Every change of turn fades the beaten cards out and hands FDATurn over.
     void CountTurnChange()
     {
-        const int period = (F().*A::FGameno) * 1000 + F().*A::FPeriodno;
-        if (period == FLastPeriod && F().*A::FDATurn != FLastDATurn)
+        const int period = M().GameNo() * 1000 + M().PeriodNo();
+        if (period == FLastPeriod && M().DATurn() != FLastDATurn)
             ++FTurnChanges;
         FLastPeriod = period;
-        FLastDATurn = F().*A::FDATurn;
+        FLastDATurn = M().DATurn();
     }
 
     // At a game's end the finished game's row (the sheet has moved on to the next) names
@@ -58,10 +58,10 @@ protected:
         (computer > player ? FComputerWins : FPlayerWins) += 1;
         ++FGamesByLevel[FLevel];
         const int row = TStaticsDialogProbe::Game(Sheet) - 1;
-        const bool playerFirst = F().*A::FGameDealer == alPlayer;
+        const bool playerFirst = M().GameDealer() == alPlayer;
         QString score = playerFirst ? QStringLiteral("%1-%2").arg(player).arg(computer)
                                     : QStringLiteral("%1-%2").arg(computer).arg(player);
-        if (F().*A::FPeriodno > 3)
+        if (M().PeriodNo() > 3)
             score += QStringLiteral(" OT");
         EXPECT_EQ(TStaticsDialogProbe::Cell(Sheet, row, 7), score);
     }
@@ -140,7 +140,7 @@ TEST_F(SelfPlaySoak, WholeSeriesThroughTheMouse)
             Pack().Card(slot).Beaten = true;
             Pack().Card(slot).Layer->Bitmap().SetMasterAlpha(100);
         }
-        F().*A::FDATurn = tuPlayer;
+        M().SetDATurn(tuPlayer);
         const double fadeStart = ThreadCpuSeconds();
         (F().*A::SwitchTurn)(tuPlayer);
         fadeSeconds = ThreadCpuSeconds() - fadeStart;

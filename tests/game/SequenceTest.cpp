@@ -39,11 +39,11 @@ protected:
     // The first period of a new series, dealt, with the player to move.
     void ExpectFreshDeal()
     {
-        EXPECT_EQ(F().*A::FGameno, 1);
-        EXPECT_EQ(F().*A::FPeriodno, 1);
+        EXPECT_EQ(M().GameNo(), 1);
+        EXPECT_EQ(M().PeriodNo(), 1);
         EXPECT_EQ(Pack().bTopCardsIndex, 13);
         EXPECT_EQ(Clock(), "20:00");
-        EXPECT_EQ(F().*A::FTurn, tuPlayer);
+        EXPECT_EQ(M().Turn(), tuPlayer);
         for (int slot = 2; slot <= 13; ++slot)
             EXPECT_NE(Slots()[slot].Card, nullptr) << "slot " << slot;
     }
@@ -94,8 +94,8 @@ TEST_F(SequenceTest, NewGameDuringTheComputersTurnWindsItUp)
 
     EXPECT_EQ(landingsAtRequest, 13);
     EXPECT_EQ(Shuffles, 2);
-    EXPECT_EQ(F().*A::FGameno, 1);
-    EXPECT_EQ(F().*A::FPeriodno, 1);
+    EXPECT_EQ(M().GameNo(), 1);
+    EXPECT_EQ(M().PeriodNo(), 1);
     ExpectIdle();
 }
 
@@ -142,7 +142,7 @@ TEST_F(SequenceTest, ClickDuringADealDoesNothing)
                           Qt::NoModifier);
         QCoreApplication::sendEvent(F().*A::FGameTableImage, &press);
 
-        Slots()[9].Canplay = true;
+        M().SetCanplay(9, true);
         Slots()[9].HSLayer->Bitmap().SetMasterAlpha(255);
         (F().*A::HotSpotMouseDown)(Slots()[9].HSLayer, Qt::LeftButton, Qt::NoModifier, at.x(),
                                    at.y());
@@ -167,7 +167,8 @@ protected:
         (F().*A::StartSeries)();
         (F().*A::InitGame)();
         SheetHasSeenLevelPeriods(2);
-        F().*A::FPeriodno = 2;
+        M().SetPeriodNo(2);
+        M().StartPeriod(1);
         (F().*A::InitPeriod)();
         Lay({}, cvTwo, kindFaceUp, 53); // the third period is over
         SetGoals(0, 1);
@@ -212,7 +213,7 @@ TEST_F(PlayAgainTest, YesPlaysOnWithTheOptionsChangedSince)
     TOptionsDialogProbe::AnimSpeed(Options())->SetItemIndex(asFast);
     ReachTheLastMove();
     ASSERT_EQ(F().*A::FStep, 30);
-    ASSERT_EQ(F().*A::FSkillLevel, slRookie);
+    ASSERT_EQ(M().Level(), slRookie);
 
     SetSkill(slAllStar);
     TOptionsDialogProbe::AnimSpeed(Options())->SetItemIndex(asLow);
@@ -221,7 +222,7 @@ TEST_F(PlayAgainTest, YesPlaysOnWithTheOptionsChangedSince)
 
     ASSERT_EQ(answer.Count(), 1);
     EXPECT_EQ(F().*A::FStep, 10);
-    EXPECT_EQ(F().*A::FSkillLevel, slAllStar);
+    EXPECT_EQ(M().Level(), slAllStar);
     ExpectFreshDeal();
 }
 

@@ -1,5 +1,5 @@
-// The rules of play: which slots the side to move may play to, shots, discards, turning
-// the top card over, the removal of beaten cards and the player's click.
+// What the table shows of a move: shots, discards, turning the top card over, beating,
+// the removal of beaten cards, and the player's click through the real mouse path.
 
 #include "EngineFixture.h"
 
@@ -10,91 +10,6 @@
 #include <algorithm>
 
 using TurnRulesTest = EngineTest;
-
-namespace {
-
-struct MarkCase
-{
-    const char* Name;
-    TCardValue Top;
-    uint8_t TopKind;
-    std::vector<TCardAt> Changes; // replace the card of a slot of the full table
-    std::vector<int> Empty;       // slots left empty
-    std::set<int> Expected;
-};
-
-std::vector<TCardAt> Apply(std::vector<TCardAt> Table, const MarkCase& Case)
-{
-    for (const TCardAt& change : Case.Changes) {
-        for (TCardAt& at : Table) {
-            if (at.Slot == change.Slot)
-                at = change;
-        }
-    }
-    std::erase_if(Table, [&](const TCardAt& at) {
-        return std::find(Case.Empty.begin(), Case.Empty.end(), at.Slot) != Case.Empty.end();
-    });
-    return Table;
-}
-
-} // namespace
-
-// The player to move; the computer's cards are Kings, the player's Fives, unless changed.
-TEST_F(TurnRulesTest, PlayableSlotsForThePlayer)
-{
-    const bool beaten = true;
-    const MarkCase cases[] = {
-        {"a full line-up covers both defenders and closes the goal",
-         cvAce,
-         kindFaceUp,
-         {},
-         {},
-         {5, 6, 7}},
-        {"equal rank beats a forward", cvSeven, kindFaceUp, {{5, cvSeven}, {7, cvSix}}, {}, {5, 7}},
-        {"left defender covered while its partner is down but the far wing lives",
-         cvAce,
-         kindFaceUp,
-         {},
-         {4},
-         {5, 6, 7}},
-        {"left defender open once partner and far wing are down",
-         cvAce,
-         kindFaceUp,
-         {},
-         {4, 7},
-         {2, 3, 5, 6}},
-        {"left defender open once its near wing is down",
-         cvAce,
-         kindFaceUp,
-         {{5, cvKing, beaten}},
-         {},
-         {3, 6, 7}},
-        {"both defenders open once the centre is down", cvAce, kindFaceUp, {}, {6}, {3, 4, 5, 7}},
-        {"an open defender of equal rank", cvJack, kindFaceUp, {{3, cvJack}}, {5}, {3}},
-        {"an open defender above the top card", cvJack, kindFaceUp, {{3, cvQueen}}, {5}, {14}},
-        {"goal open: slots 3 and 5 down", cvTwo, kindFaceUp, {{3, cvKing, beaten}}, {5}, {2}},
-        {"goal open: slots 3 and 6 down", cvTwo, kindFaceUp, {}, {3, 6}, {2}},
-        {"goal open: slots 4 and 6 down", cvTwo, kindFaceUp, {{6, cvKing, beaten}}, {4}, {2}},
-        {"goal open: slots 4 and 7 down", cvTwo, kindFaceUp, {}, {4, 7}, {2}},
-        {"goal closed with only slots 3 and 7 down", cvTwo, kindFaceUp, {}, {3, 7}, {14}},
-        {"an open goal without a card", cvTwo, kindFaceUp, {}, {2, 3, 5}, {2}},
-        {"own vacancies, empty or beaten", cvTwo, kindFaceUp, {{11, cvFive, beaten}}, {9}, {9, 11}},
-        {"a face-down card of the mover: only the pack and the own goal",
-         cvAce,
-         kindPlayerBack,
-         {},
-         {9, 13},
-         {1, 13}},
-        {"nothing playable: discard", cvTwo, kindFaceUp, {}, {}, {14}},
-    };
-    for (const MarkCase& c : cases) {
-        SCOPED_TRACE(c.Name);
-        Lay(Apply(FullTable(), c), c.Top, c.TopKind);
-        F().*A::FDATurn = tuComputer; // within the player's turn: nothing is removed
-        (F().*A::NextMove)(tuPlayer);
-        EXPECT_EQ(Playable(), c.Expected);
-    }
-}
 
 TEST_F(TurnRulesTest, ShotsScoreUnlessTheGoalCardIsHigher)
 {
@@ -127,16 +42,15 @@ TEST_F(TurnRulesTest, ShotsScoreUnlessTheGoalCardIsHigher)
         Lay(cards, c.Shot, kindFaceUp, 20);
         SetClock(QStringLiteral("20:00"));
         SetGoals(0, 0);
-        Stats().periodgoals.clear();
-        F().*A::FTurn = c.Shooter;
-        F().*A::FLastShotCardValue = cvTen;
-        F().*A::FPlayerLastShotCardValue = cvFour;
+        M().SetTurn(c.Shooter);
+        const size_t goalsLogged = M().PeriodGoals().size();
+        M().SetLastShotValues(cvTen, cvFour);
         TPlayingCard& shot = Pack().Card(20);
 
         EXPECT_TRUE((F().*A::CarryOutMove)(c.Shooter, goal)); // a shot always passes the turn
 
         EXPECT_EQ(GoalsCaption(c.Shooter), c.Scores ? "1" : "0");
-        EXPECT_EQ(Stats().periodgoals.count(QStringLiteral("\n\r")), c.Scores ? 1 : 0);
+        EXPECT_EQ(M().PeriodGoals().size() - goalsLogged, c.Scores ? 1u : 0u);
         EXPECT_EQ(Clock(), "19:30");
         EXPECT_EQ(Pack().bTopCardsIndex, 21);
         // The shooting card lies on the discard pile, face down in the shooter's colour.
@@ -151,8 +65,8 @@ TEST_F(TurnRulesTest, ShotsScoreUnlessTheGoalCardIsHigher)
             EXPECT_EQ(goalCard.Layer->Bitmap().MasterAlpha(), c.Scores ? 100 : 255);
         }
         // What each side learns about the other's goal card.
-        EXPECT_EQ(F().*A::FPlayerLastShotCardValue, player && !c.Scores ? c.Shot : cvFour);
-        EXPECT_EQ(F().*A::FLastShotCardValue, !player && c.Scores ? cvTwo : cvTen);
+        EXPECT_EQ(M().PlayerLastShotValue(), player && !c.Scores ? c.Shot : cvFour);
+        EXPECT_EQ(M().LastShotValue(), !player && c.Scores ? cvTwo : cvTen);
     }
 }
 
@@ -160,9 +74,10 @@ TEST_F(TurnRulesTest, GoalWithTheLastCardTurnsNoCardAndEndsThePeriod)
 {
     (F().*A::StartSeries)();
     (F().*A::InitGame)();
+    M().StartPeriod(1);
     (F().*A::InitPeriod)();
     Lay({{3, cvKing}, {4, cvKing}, {6, cvKing}, {7, cvKing}}, cvFive, kindFaceUp, 52);
-    F().*A::FTurn = tuPlayer;
+    M().SetTurn(tuPlayer);
     std::vector<uint8_t> kinds;
     for (int n = 1; n <= CardCount; ++n)
         kinds.push_back(Pack().Card(n).Kind);
@@ -203,7 +118,7 @@ TEST_F(TurnRulesTest, DiscardsHandAFaceDownCardOnlyToThePlayersEmptyGoal)
             std::erase_if(cards, [&](const TCardAt& at) { return at.Slot == opposingGoal; });
         Lay(cards, cvTwo, kindFaceUp, c.TopIndex);
         SetClock(QStringLiteral("20:00"));
-        F().*A::FTurn = c.Side;
+        M().SetTurn(c.Side);
         TPlayingCard& discarded = Pack().Card(c.TopIndex);
 
         EXPECT_TRUE((F().*A::CarryOutMove)(c.Side, slotDiscard));
@@ -222,8 +137,8 @@ TEST_F(TurnRulesTest, TurningTheTopCardOverKeepsTheTurnAndTheClock)
     std::vector<TCardAt> cards = FullTable();
     std::erase_if(cards, [](const TCardAt& at) { return at.Slot == slotPlayerGoal; });
     Lay(cards, cvAce, kindPlayerBack);
-    F().*A::FTurn = tuPlayer;
-    F().*A::FDATurn = tuComputer;
+    M().SetTurn(tuPlayer);
+    M().SetDATurn(tuComputer);
     Slots()[slotPack].HSLayer->Bitmap().SetMasterAlpha(255);
 
     EXPECT_FALSE((F().*A::CarryOutMove)(tuPlayer, slotPack));
@@ -242,7 +157,7 @@ TEST_F(TurnRulesTest, FaceDownCardIntoTheOwnGoalStaysFaceDown)
     std::vector<TCardAt> cards = FullTable();
     std::erase_if(cards, [](const TCardAt& at) { return at.Slot == slotPlayerGoal; });
     Lay(cards, cvSeven, kindPlayerBack);
-    F().*A::FTurn = tuPlayer;
+    M().SetTurn(tuPlayer);
 
     EXPECT_FALSE((F().*A::CarryOutMove)(tuPlayer, slotPlayerGoal));
     ASSERT_NE(Slots()[slotPlayerGoal].Card, nullptr);
@@ -255,7 +170,7 @@ TEST_F(TurnRulesTest, FaceDownCardIntoTheOwnGoalStaysFaceDown)
 TEST_F(TurnRulesTest, BeatingACardSendsTheTopCardOnToTheDiscardPile)
 {
     Lay(FullTable(), cvKing);
-    F().*A::FTurn = tuPlayer;
+    M().SetTurn(tuPlayer);
     TPlayingCard& target = *Slots()[6].Card;
 
     EXPECT_FALSE((F().*A::CarryOutMove)(tuPlayer, 6));
@@ -275,7 +190,7 @@ TEST_F(TurnRulesTest, ChangeOfTurnFadesOutTheBeatenCards)
         Slots()[slot].Card->Layer->Bitmap().SetMasterAlpha(slot == 8 ? 255 : 100);
     TPlayingCard* goalCard = Slots()[13].Card;
     TPlayingCard* forward = Slots()[9].Card;
-    F().*A::FDATurn = tuPlayer;
+    M().SetDATurn(tuPlayer);
 
     (F().*A::SwitchTurn)(tuPlayer);
 
@@ -285,7 +200,7 @@ TEST_F(TurnRulesTest, ChangeOfTurnFadesOutTheBeatenCards)
     EXPECT_EQ(goalCard->Layer->Bitmap().MasterAlpha(), 0);
     EXPECT_EQ(forward->Layer->Bitmap().MasterAlpha(), 0);
     EXPECT_EQ(Slots()[8].Card->Layer->Bitmap().MasterAlpha(), 255);
-    EXPECT_EQ(F().*A::FDATurn, tuComputer);
+    EXPECT_EQ(M().DATurn(), tuComputer);
     EXPECT_EQ((F().*A::FTurnArrowPlayerImage)->Bitmap().MasterAlpha(), 255);
     EXPECT_EQ((F().*A::FTurnArrowComputerImage)->Bitmap().MasterAlpha(), 100);
 }
@@ -320,8 +235,8 @@ protected:
         std::vector<TCardAt> cards = FullTable();
         std::erase_if(cards, [](const TCardAt& at) { return at.Slot == 9; });
         Lay(cards, cvTwo);
-        F().*A::FTurn = tuPlayer;
-        F().*A::FDATurn = tuComputer;
+        M().SetTurn(tuPlayer);
+        M().SetDATurn(tuComputer);
         (F().*A::NextMove)(tuPlayer);
         ASSERT_EQ(Playable(), (std::set<int>{9}));
     }
@@ -335,7 +250,7 @@ TEST_F(ClickTest, PressOnALitSlotCarriesOutTheMove)
     EXPECT_EQ(Clock(), "19:30");
     EXPECT_TRUE(F().*A::FCanMoveCard);
     EXPECT_EQ(F().*A::FSequenceDepth, 0);
-    EXPECT_EQ(F().*A::FTurn, tuPlayer); // a fill keeps the turn
+    EXPECT_EQ(M().Turn(), tuPlayer); // a fill keeps the turn
 }
 
 TEST_F(ClickTest, PressesThatMustNotMove)
@@ -356,7 +271,7 @@ TEST_F(ClickTest, SecondPressWhileACardMovesDoesNothing)
     QTimer::singleShot(0, &F(), [&] {
         triedDuringMove = F().MoveCardThreadedTimer->Enabled();
         // Light another slot and press on it, as a quick second click would.
-        Slots()[12].Canplay = true;
+        M().SetCanplay(12, true);
         Slots()[12].HSLayer->Bitmap().SetMasterAlpha(255);
         (F().*A::HotSpotMouseDown)(Slots()[12].HSLayer, Qt::LeftButton, Qt::NoModifier,
                                    SlotCentre(Slots()[12]).x(), SlotCentre(Slots()[12]).y());

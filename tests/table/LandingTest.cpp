@@ -1,5 +1,5 @@
-// The landing rule: the moving card goes onto the discard pile, into an empty slot, or
-// beats the card it lands on.
+// The landing as the table shows it: the moving card goes onto the discard pile (as the
+// match turned it), into an empty slot, or beats the card it lands on.
 #include "TableFixture.h"
 
 class LandingTest : public TableFixture
@@ -18,9 +18,12 @@ TEST_F(LandingTest, OnTheDiscardPileTheCardLiesFaceDownInTheMoversColour)
     const std::pair<TTurn, uint8_t> cases[] = {{tuPlayer, kindPlayerBack},
                                                {tuComputer, kindComputerBack}};
     for (const auto& [turn, kind] : cases) {
+        M().SetUpPosition({}, cvFive, kindFaceUp, 20, turn);
+        (F().*A::ShowPosition)();
         const uint8_t before = Pack().bTopCardsIndex;
         TPlayingCard* moving = Slot(slotPack).Card;
-        F().*A::FTurn = turn;
+        TSteps steps;
+        M().Play(turn, slotDiscard, steps);
         Land(slotDiscard);
         EXPECT_EQ(moving->Kind, kind);
         EXPECT_EQ(moving->Layer->Bitmap().MasterAlpha(), 255);
@@ -72,8 +75,10 @@ TEST_F(LandingTest, OnACardTheCardBeatsItAndStaysTheTopCard)
 
 TEST_F(LandingTest, TheLastCardEmptiesThePack)
 {
-    Pack().bTopCardsIndex = 52;
-    (F().*A::PlaceTopCard)(slotPack);
+    M().SetUpPosition({}, cvFive, kindFaceUp, 52, tuComputer);
+    (F().*A::ShowPosition)();
+    TSteps steps;
+    M().Play(tuComputer, slotDiscard, steps);
     Land(slotDiscard);
     EXPECT_EQ(Pack().bTopCardsIndex, 53);
     EXPECT_EQ((F().*A::TopCard)(), nullptr);

@@ -30,7 +30,7 @@ protected:
     }
     void Build(TDealer dealer, const QString& name)
     {
-        F().*A::FGameDealer = dealer;
+        M().SetGameDealer(dealer);
         (F().*A::BuildScoreboard)(name);
     }
     QLabel* Label(QLabel* TMainForm::*field) { return F().*field; }
@@ -154,18 +154,6 @@ TEST_F(ScoreboardTest, NamesAreRedAndBlueInBoldArialWithACellOfFifteenPixels)
         EXPECT_TRUE(label->font().bold());
         EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(Qt::black));
         EXPECT_FALSE(label->autoFillBackground());
-    }
-}
-
-TEST_F(ScoreboardTest, GoalsAreReadFromTheCaptionsWithBlanksRemoved)
-{
-    Build(alComputer, QStringLiteral("Player"));
-    const std::pair<const char*, int> cases[] = {{"0  ", 0}, {"1", 1}, {"12", 12}, {" 3 ", 3}};
-    for (const auto& [caption, goals] : cases) {
-        Label(A::FComputerGoalsLabel)->setText(QString::fromLatin1(caption));
-        Label(A::FPlayerGoalsLabel)->setText(QString::fromLatin1(caption));
-        EXPECT_EQ((F().*A::GoalsOf)(tuComputer), goals) << caption;
-        EXPECT_EQ((F().*A::GoalsOf)(tuPlayer), goals) << caption;
     }
 }
 

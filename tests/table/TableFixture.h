@@ -30,6 +30,8 @@ protected:
     }
 
     TMainForm& F() { return *Form; }
+
+    TMatch& M() { return F().*A::FMatch; }
     TPackOfCards& Pack() { return F().*A::FPackOfCards; }
     TPlayingCard& Card(int cardNo) { return Pack().Card(cardNo); }
     THotSpotRect& Slot(int slot) { return (F().*A::FHotSpotRects)[slot]; }

@@ -29,7 +29,6 @@ TEST_P(SlotSceneTest, SlotHasItsRectangleOutlineAndHiddenFrame)
     const TBitmap32List& game = *F().GameBitmap32List;
     EXPECT_EQ(slot.bhotspot, c.Slot);
     EXPECT_EQ(slot.HotSpotLocation, (TFloatRect{c.Left, c.Top, c.Left + 53, c.Top + 83}));
-    EXPECT_FALSE(slot.Canplay);
     EXPECT_EQ(slot.Card, nullptr);
 
     const TBitmapLayer* mark = Table().Layers().Items(c.MarkLayer);
@@ -183,8 +182,8 @@ TEST_P(HoverTest, LightsThePlayableSlotUnderThePointerEdgesIncluded)
 {
     const HoverCase c = GetParam();
     for (int slot = 1; slot <= SlotCount; ++slot)
-        Slot(slot).Canplay = true;
-    F().*A::FTurn = tuPlayer;
+        M().SetCanplay(slot, true);
+    M().SetTurn(tuPlayer);
     HoverAt(c.X, c.Y);
     for (int slot = 1; slot <= SlotCount; ++slot)
         EXPECT_EQ(FrameAlpha(slot), slot == c.LitSlot ? 255 : 0) << "slot " << slot;
@@ -213,9 +212,9 @@ class HoverMoveTest : public TableFixture, public ::testing::WithParamInterface<
 TEST_P(HoverMoveTest, LeavingSlotFiveForSixHidesFiveAndLightsSixOnlyWhenPlayable)
 {
     const SlotFiveToSixCase c = GetParam();
-    Slot(5).Canplay = true;
-    Slot(6).Canplay = c.SixPlayable;
-    F().*A::FTurn = c.Turn;
+    M().SetCanplay(5, true);
+    M().SetCanplay(6, c.SixPlayable);
+    M().SetTurn(c.Turn);
     HoverAt(100, 220);
     EXPECT_EQ(FrameAlpha(5), c.Turn == tuPlayer ? 255 : 0);
     HoverAt(160, 220);
@@ -232,8 +231,8 @@ INSTANTIATE_TEST_SUITE_P(Turns, HoverMoveTest,
 
 TEST_F(TableFixture, LitFrameGoesDarkWhenThePointerLeavesTheTableAndLightsAgainOnReturn)
 {
-    Slot(9).Canplay = true;
-    F().*A::FTurn = tuPlayer;
+    M().SetCanplay(9, true);
+    M().SetTurn(tuPlayer);
     HoverAt(150, 300);
     ASSERT_EQ(FrameAlpha(9), 255);
     // Leaving the window leaves the table too: the table hears the same Leave.
@@ -248,7 +247,8 @@ TEST_F(TableFixture, LitFrameGoesDarkWhenThePointerLeavesTheTableAndLightsAgainO
 // Clicks
 
 // The player's turn just after a deal: the goals hold face-down cards, the rest of the
-// line-ups face-up cards, and the player may fill the empty slot 11.
+// line-ups face-up cards (the computer's left forward a Six), the top card is a Seven with
+// a Two under it, and the player may fill the empty slot 11.
 class ClickTest : public TableFixture
 {
 protected:
@@ -257,12 +257,20 @@ protected:
         TableFixture::SetUp();
         (F().*A::BuildScoreboard)(QStringLiteral("Player"));
         ShufflePack();
-        for (int slot = 13; slot >= 2; --slot)
-            if (slot != 11)
-                MoveTopCardTo(slot);
-        F().*A::FTurn = tuPlayer;
-        F().*A::FDATurn = tuComputer;
-        Slot(11).Canplay = true;
+        std::vector<TCardAt> cards;
+        for (int slot = 2; slot <= 13; ++slot) {
+            if (slot == 11)
+                continue;
+            const uint8_t kind = slot == slotComputerGoal ? kindComputerBack
+                                 : slot == slotPlayerGoal ? kindPlayerBack
+                                                          : kindFaceUp;
+            cards.push_back({slot, slot == 5 ? cvSix : slot <= 7 ? cvKing : cvFive, false, kind});
+        }
+        // In the unshuffled pack card 40 is a Two.
+        M().SetUpPosition(cards, cvSeven, kindFaceUp, 39, tuPlayer);
+        ASSERT_EQ(M().Face(40).Value, cvTwo);
+        (F().*A::ShowPosition)();
+        M().SetCanplay(11, true);
     }
 };
 
@@ -283,13 +291,13 @@ TEST_F(ClickTest, ClickCountsOnlyWhereTheSlotIsPlayableForThePlayerNow)
     // whatever the frame shows.
     HoverAt(130, 400);
     ASSERT_EQ(FrameAlpha(11), 255);
-    Slot(11).Canplay = false;
+    M().SetCanplay(11, false);
     PressAt(130, 400);
     EXPECT_EQ(Pack().bTopCardsIndex, top);
     EXPECT_EQ(Slot(11).Card, nullptr);
     // Marked again, but the computer is to move.
-    Slot(11).Canplay = true;
-    F().*A::FTurn = tuComputer;
+    M().SetCanplay(11, true);
+    M().SetTurn(tuComputer);
     PressAt(130, 400);
     EXPECT_EQ(Pack().bTopCardsIndex, top);
     EXPECT_EQ(Slot(11).Card, nullptr);
@@ -301,11 +309,8 @@ TEST_F(ClickTest, ClickCountsOnlyWhereTheSlotIsPlayableForThePlayerNow)
 // there must not let the Two beat the Six.
 TEST_F(ClickTest, FrameLitDuringTheFlightGoesDarkAndTakesNoPressWhenTheNextCardCannotBeat)
 {
-    Slot(5).Card->Value = cvSix;
-    Slot(slotPack).Card->Value = cvSeven;
-    Card(Pack().bTopCardsIndex + 1).Value = cvTwo;
     (F().*A::NextMove)(tuPlayer);
-    ASSERT_TRUE(Slot(5).Canplay);
+    ASSERT_TRUE(M().Canplay(5));
 
     TNotifyEvent tick = MoveTimer().OnTimer();
     bool hovered = false;
@@ -324,7 +329,7 @@ TEST_F(ClickTest, FrameLitDuringTheFlightGoesDarkAndTakesNoPressWhenTheNextCardC
     EXPECT_EQ(alphaDuringFlight, 255); // the old marks lit it
     ASSERT_EQ(Slot(11).Card->Value, cvSeven);
     ASSERT_EQ(Slot(slotPack).Card->Value, cvTwo);
-    EXPECT_FALSE(Slot(5).Canplay);
+    EXPECT_FALSE(M().Canplay(5));
     EXPECT_EQ(FrameAlpha(5), 0);
 
     const uint8_t top = Pack().bTopCardsIndex;

@@ -38,7 +38,7 @@ int CountColour(const QImage& image, const QRect& area, QRgb colour)
 
 TEST_F(TableFixture, DealtTableLooksAsItShould)
 {
-    F().*A::FGameDealer = alComputer;
+    M().SetGameDealer(alComputer);
     (F().*A::BuildScoreboard)(QStringLiteral("Player"));
 
     // The deal of a period in which the computer moves first.

@@ -32,10 +32,10 @@ protected:
     {
         const TSeriesOptionsCase& c = GetParam();
         EXPECT_EQ(F().*A::FStep, c.Step);
-        EXPECT_EQ(F().*A::FSkillLevel, c.Level);
+        EXPECT_EQ(M().Level(), c.Level);
         const bool playerFirst = (F().*A::FPlayerLabel)->x() < (F().*A::FComputerLabel)->x();
         EXPECT_EQ(playerFirst, c.Dealer == alComputer);
-        EXPECT_EQ(F().*A::FGameno, 1);
+        EXPECT_EQ(M().GameNo(), 1);
     }
 };
 
@@ -81,5 +81,5 @@ TEST_F(ShellTest, EachGameNamesThePlayerAsTheOptionsDoWhenItStarts)
     Probe::Name(*OptionsDialog)->setText(QStringLiteral("Bea"));
     (F().*A::InitGame)();
     EXPECT_EQ((F().*A::FPlayerLabel)->text(), QStringLiteral("Bea"));
-    EXPECT_EQ(F().*A::FGameno, 2);
+    EXPECT_EQ(M().GameNo(), 2);
 }

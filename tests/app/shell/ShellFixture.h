@@ -57,12 +57,14 @@ protected:
     }
 
     TMainForm& F() { return *FForm; }
+
+    TMatch& M() { return F().*A::FMatch; }
     THotSpotRect* Slots() { return F().*A::FHotSpotRects; }
 
     // The deal is over and a card of the computer's turn is on its way.
     bool ComputerCardInFlight()
     {
-        return F().*A::FTurn == tuComputer && F().MoveCardThreadedTimer->Enabled() &&
+        return M().Turn() == tuComputer && F().MoveCardThreadedTimer->Enabled() &&
                Slots()[slotComputerGoal].Card && Slots()[slotPlayerGoal].Card;
     }
 

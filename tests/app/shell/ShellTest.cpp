@@ -29,7 +29,7 @@ TEST_F(ShellTest, OnlyTheFirstActivationStartsASeries)
     F().show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&F()));
     ASSERT_TRUE(WaitFor([this] { return Shuffles == 1 && Idle(); }));
-    EXPECT_EQ(F().*A::FGameno, 1);
+    EXPECT_EQ(M().GameNo(), 1);
 
     // A modal dialog over the window, closed again: the window becomes active once more.
     {
@@ -53,7 +53,7 @@ TEST_F(ShellTest, OnlyTheFirstActivationStartsASeries)
     QTest::qWait(50);
 
     EXPECT_EQ(Shuffles, 1);
-    EXPECT_EQ(F().*A::FGameno, 1);
+    EXPECT_EQ(M().GameNo(), 1);
     EXPECT_TRUE(F().*A::FActivated);
 }
 
@@ -110,7 +110,7 @@ TEST_P(FirstSeriesTest, StartsOnceWithOrWithoutActivation)
     }
 
     EXPECT_EQ(Shuffles, c.Deals);
-    EXPECT_EQ(F().*A::FGameno, c.Deals);
+    EXPECT_EQ(M().GameNo(), c.Deals);
 }
 
 INSTANTIATE_TEST_SUITE_P(Start, FirstSeriesTest,
@@ -269,7 +269,7 @@ TEST_P(MidTurnCommandTest, DealsOnceAfterTheTurnUnwinds)
     EXPECT_EQ(Shuffles, 1 + c.Deals);
     EXPECT_TRUE(Idle());
     EXPECT_EQ(F().PendingCommand(), TMainForm::TPendingCommand::None);
-    EXPECT_EQ(F().*A::FGameno, 1);
+    EXPECT_EQ(M().GameNo(), 1);
     // The last deal ran to its end and no card was left half-way: both goals hold their
     // cards, and every card in a slot lies exactly on it.
     EXPECT_NE(Slots()[slotComputerGoal].Card, nullptr);

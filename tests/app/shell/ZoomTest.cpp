@@ -172,7 +172,7 @@ TEST_F(ZoomTest, HoverLightsTheSameSlotsAtEveryZoom)
 {
     Show();
     ASSERT_TRUE(WaitFor([this] { return Shuffles == 1 && Idle(); }));
-    ASSERT_EQ(F().*A::FTurn, tuPlayer);
+    ASSERT_EQ(M().Turn(), tuPlayer);
     // Logical points: each slot's middle, a corner inside one, and the green between them.
     std::vector<QPoint> points;
     for (int slot = 1; slot <= SlotCount; ++slot) {
