@@ -45,6 +45,10 @@ public:
             return 0;
         return int((uint64_t(FEngine()) * uint64_t(N)) >> 32);
     }
+    // The generator's whole state as text, and back (false, unchanged, when it is not one).
+    std::string State() const;
+    bool SetState(const std::string& Text);
+    friend bool operator==(const TMatchRandom&, const TMatchRandom&) = default;
 
 private:
     std::mt19937 FEngine;
@@ -127,6 +131,7 @@ struct TGoalEntry
     int ComputerGoals;      // the score after it
     int PlayerGoals;
     TTurn Scorer;
+    friend bool operator==(const TGoalEntry&, const TGoalEntry&) = default;
 };
 
 class TMatch
@@ -179,6 +184,19 @@ public:
     void NoteComputerChoice(int Slot);
     // The period is over: the goal cards still on the table turn face up.
     TSteps EndPeriod();
+
+    // --- Saving (game/MatchSave.cpp) -------------------------------------------------------
+    // The whole match as text: the pack's order, every card and slot, the turn, the dealers,
+    // the counters, the clock, the goals and the period's goal log, and the generator, so
+    // that a restored match plays on exactly as the saved one would have.
+    std::string Saved() const;
+    // The match Saved() wrote, or false (Into unchanged, Why saying what is wrong) when the
+    // text is not one: cut short, damaged, of another version, or a match that could not
+    // arise in play (a card in two places, a score its goal log does not add up to, ...).
+    static bool Restore(const std::string& Text, TMatch& Into, std::string* Why = nullptr);
+    // Whether the state could arise in play; Why names the first thing that could not.
+    bool Consistent(std::string* Why = nullptr) const;
+    friend bool operator==(const TMatch&, const TMatch&) = default;
 
     // --- State ------------------------------------------------------------------------------
     int TopIndex() const { return FTop; }
@@ -233,11 +251,13 @@ private:
         TCardFace Face;
         uint8_t Kind = kindFaceUp;
         bool Beaten = false;
+        friend bool operator==(const TCard&, const TCard&) = default;
     };
     struct TSlot
     {
         uint8_t Card = 0;
         bool Canplay = false;
+        friend bool operator==(const TSlot&, const TSlot&) = default;
     };
 
     // The marking rule for one slot other than the discard pile, whoever is to move.
