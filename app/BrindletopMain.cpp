@@ -7,6 +7,8 @@
 #include "dialogs/Options.h"
 #include "dialogs/Statics.h"
 
+#include <QStandardPaths>
+
 #include <memory>
 
 int main(int argc, char* argv[])
@@ -26,6 +28,9 @@ int main(int argc, char* argv[])
     // reads the settings file as it is created.
     auto mainForm = std::make_unique<TMainForm>();
     MainForm = mainForm.get();
+    mainForm->SetSaveFile(
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
+        QStringLiteral("/series.save"));
     StaticsDialog = new TStaticsDialog(mainForm.get());
     OptionsDialog = new TOptionsDialog(mainForm.get());
 

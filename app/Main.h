@@ -42,6 +42,10 @@ public:
     };
     void RequestNewSeries();
     void RequestClose();
+    // Where the series in progress is kept between runs, saved after every move that has
+    // landed; empty (the default) keeps nothing.
+    void SetSaveFile(const QString& Path) { FSaveFile = Path; }
+    QString SaveFile() const { return FSaveFile; }
     bool SequenceRunning() const { return FSequenceDepth > 0; }
     TPendingCommand PendingCommand() const { return FPending; }
 
@@ -111,6 +115,7 @@ protected:
     // --- Engine (game/) ---------------------------------------------------------------
     void StartSeries();
     void ReadOptions();
+    void ReadAnimSpeed(); // the flying cards' step, from the options
     void StartGame();
     void InitGame();
     void StartPeriod();
@@ -193,6 +198,15 @@ protected:
     QFrame* FShape2 = nullptr;
     QFrame* FStaticsPanel = nullptr;
     int FLastHotSpot = 1; // the slot under the pointer at the previous mouse move, -1 for none
+
+    // --- Resume (game/MainResume.cpp) ---------------------------------------------------
+    void SaveMatch();   // quietly keeps the last save when this one cannot be written
+    void DiscardSave(); // a series that ended or was given up
+    // Brings back the series of the save file, shown as it was: true when there was a
+    // whole one. A save that cannot be read is set aside as "<file>.bad" and the player
+    // is told once.
+    bool RestoreMatch();
+    QString FSaveFile;
 
     // --- The match: the one game state; the table shows it -----------------------------
     TMatch FMatch;

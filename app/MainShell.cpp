@@ -496,6 +496,12 @@ void TMainForm::FormActivate()
     // Closed (or hidden) before the start came through: nothing to start.
     if (FClosing || !isVisible())
         return;
+    // A series left unfinished goes on where it was; else a new one is dealt.
+    if (RestoreMatch()) {
+        TSequence sequence(*this);
+        NextMove(FMatch.Turn());
+        return;
+    }
     // Show the empty table before the first card leaves the pack.
     repaint();
     RequestNewSeries();

@@ -128,6 +128,93 @@ void TStaticsDialog::NewGame(TDealer Dealer, TGamesBestOf GamesBestOf, const QSt
     SetGamesDrawed();
 }
 
+QString TStaticsDialog::SavedRecord() const
+{
+    // Names and goal lists are the player's text: percent-encoded, a value never breaks
+    // its line or takes the next key's place.
+    const auto text = [](const QString& Value) {
+        return QString::fromLatin1(Value.toUtf8().toPercentEncoding());
+    };
+    QString out;
+    out += QStringLiteral("name %1\n").arg(text(FPlayerName));
+    out += QStringLiteral("title %1\n").arg(text(windowTitle()));
+    out += QStringLiteral("numbers %1 %2 %3 %4 %5 %6 %7 %8 %9\n")
+               .arg(int(FDealer))
+               .arg(int(FDPDealer))
+               .arg(int(FGamesBestOf))
+               .arg(FAIGoals)
+               .arg(FPlayerGoals)
+               .arg(FAIWins)
+               .arg(FPlayerWins)
+               .arg(FGame)
+               .arg(FPeriod);
+    for (int row = 1; row <= MaxGames; ++row) {
+        out += QStringLiteral("game%1").arg(row);
+        for (int column = 1; column <= ResultColumns; ++column)
+            out += QLatin1Char(' ') + (Cell(row, column).isEmpty() ? QStringLiteral("-")
+                                                                   : text(Cell(row, column)));
+        out += QLatin1Char('\n');
+    }
+    return out;
+}
+
+bool TStaticsDialog::RestoreRecord(const QString& Text)
+{
+    const auto value = [](const QString& Encoded) {
+        return Encoded == QLatin1String("-")
+                   ? QString()
+                   : QString::fromUtf8(QByteArray::fromPercentEncoding(Encoded.toLatin1()));
+    };
+    const QStringList lines = Text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (lines.size() != 3 + MaxGames)
+        return false;
+    const auto fields = [&](int Line, const QString& Key, int Count) {
+        QStringList parts = lines[Line].split(QLatin1Char(' '));
+        if (parts.size() != Count + 1 || parts.takeFirst() != Key)
+            return QStringList();
+        return parts;
+    };
+    const QStringList name = fields(0, QStringLiteral("name"), 1);
+    const QStringList title = fields(1, QStringLiteral("title"), 1);
+    const QStringList numbers = fields(2, QStringLiteral("numbers"), 9);
+    if (name.isEmpty() || title.isEmpty() || numbers.isEmpty())
+        return false;
+    int n[9];
+    // Dealers 0-1, best of 0-3, goals, wins, the game and the period within their ranges.
+    const int highest[9] = {1, 1, 3, 999, 999, MaxGames, MaxGames, MaxGames + 1, UINT8_MAX};
+    for (int i = 0; i < 9; ++i) {
+        bool ok = false;
+        n[i] = numbers[i].toInt(&ok);
+        if (!ok || n[i] < 0 || n[i] > highest[i])
+            return false;
+    }
+    QString cells[MaxGames][ResultColumns];
+    for (int row = 1; row <= MaxGames; ++row) {
+        const QStringList parts = fields(2 + row, QStringLiteral("game%1").arg(row), ResultColumns);
+        if (parts.isEmpty())
+            return false;
+        for (int column = 1; column <= ResultColumns; ++column)
+            cells[row - 1][column - 1] = value(parts[column - 1]);
+    }
+
+    FPlayerName = value(name[0]);
+    setWindowTitle(value(title[0]));
+    FDealer = TDealer(n[0]);
+    FDPDealer = TDealer(n[1]);
+    FGamesBestOf = TGamesBestOf(n[2]);
+    FAIGoals = n[3];
+    FPlayerGoals = n[4];
+    FAIWins = n[5];
+    FPlayerWins = n[6];
+    FGame = uint8_t(n[7]);
+    FPeriod = uint8_t(n[8]);
+    for (int row = 1; row <= MaxGames; ++row)
+        for (int column = 1; column <= ResultColumns; ++column)
+            SetCell(row, column, cells[row - 1][column - 1]);
+    SetGamesDrawed();
+    return true;
+}
+
 void TStaticsDialog::Initialize(int32_t AIGoals, int32_t PlayerGoals)
 {
     FAIGoals = AIGoals;

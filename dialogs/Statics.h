@@ -36,6 +36,13 @@ public:
     void ClearPeriodResults();
     void SetGamesDrawed();
 
+    // The series' record as text, and back: false, with the record unchanged, when Text
+    // is not a whole record.
+    QString SavedRecord() const;
+    bool RestoreRecord(const QString& Text);
+    // The player's name as the series records it.
+    QString PlayerName() const { return FPlayerName; }
+
 protected:
     // The referee's part of SetPeriod: stores the period, settles the game and the
     // series and sets the caption, without showing anything.

@@ -16,12 +16,20 @@ using table::SetCaption;
 
 void TMainForm::StartSeries()
 {
+    // A series given up or played out is not brought back.
+    DiscardSave();
     ReadOptions();
     StaticsDialog->NewGame(OptionsDialog->Dealer(), OptionsDialog->GamesBestOf(),
                            OptionsDialog->PlayerName());
 }
 
 void TMainForm::ReadOptions()
+{
+    ReadAnimSpeed();
+    FMatch.StartSeries(OptionsDialog->Dealer(), OptionsDialog->SkillLevel());
+}
+
+void TMainForm::ReadAnimSpeed()
 {
     switch (OptionsDialog->AnimSpeed()) {
     case asFast:
@@ -34,7 +42,6 @@ void TMainForm::ReadOptions()
         FStep = 10;
         break;
     }
-    FMatch.StartSeries(OptionsDialog->Dealer(), OptionsDialog->SkillLevel());
 }
 
 void TMainForm::StartGame()
@@ -138,6 +145,7 @@ void TMainForm::EndPeriod()
         StartGame();
         break;
     case spendofgame: {
+        DiscardSave();
         const QRect window = frameGeometry();
         const int x = window.left() + HalfTiesToEven(window.width());
         const int y = window.top() + HalfTiesToEven(window.height());

@@ -10,6 +10,8 @@ void TMainForm::NextMove(TTurn Turn)
 {
     if (SequenceAborted())
         return;
+    // Every move, the deal and the end of the pack come through here once landed.
+    SaveMatch();
     if (!FMatch.MarkPlayable(Turn)) {
         DarkenStaleFrames();
         EndPeriod();

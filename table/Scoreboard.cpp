@@ -1,6 +1,7 @@
 // The scoreboard strip under the table: for each side a turn arrow, its name and its goals,
 // and at the right end the period and the period clock.
 #include "app/Main.h"
+#include "table/Captions.h"
 #include "dialogs/Settings.h"
 
 #include <QFontMetrics>
@@ -89,11 +90,10 @@ void TMainForm::BuildScoreboard(const QString& PlayerName)
     QWidget* strip = FStaticsPanel;
 
     const TBitmap32& arrowPicture = GameBitmap32List->Bitmap(ArrowPicture);
-    const QString noGoals = QStringLiteral("0  ");
 
     PrepareArrow(FTurnArrowComputerImage, strip, arrowPicture, 100);
     PrepareLabel(FComputerLabel, strip, QStringLiteral("Computer"), ComputerRed);
-    PrepareLabel(FComputerGoalsLabel, strip, noGoals, Qt::black);
+    PrepareLabel(FComputerGoalsLabel, strip, table::NoGoalsCaption, Qt::black);
     PrepareArrow(FTurnArrowPlayerImage, strip, arrowPicture, 255);
     // The name is a new label at every game. A blank name shows as the designed one.
     delete FPlayerLabel;
@@ -101,7 +101,7 @@ void TMainForm::BuildScoreboard(const QString& PlayerName)
     FPlayerShownName =
         PlayerName.trimmed().isEmpty() ? Settings::DefaultPlayerName : PlayerName;
     PrepareLabel(FPlayerLabel, strip, FPlayerShownName, PlayerBlue);
-    PrepareLabel(FPlayerGoalsLabel, strip, noGoals, Qt::black);
+    PrepareLabel(FPlayerGoalsLabel, strip, table::NoGoalsCaption, Qt::black);
     PrepareLabel(FPeriodTimeLabel, strip, QStringLiteral("20:00"), Qt::black);
     PrepareLabel(FPeriodLabel, strip, QStringLiteral("Period 1"), Qt::black);
     ScaleScoreboard();

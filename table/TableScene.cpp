@@ -196,13 +196,13 @@ void TMainForm::ShowPosition()
         SetLayerOpacity(card.Layer, card.Beaten ? 100 : 255);
         FHotSpotRects[slot].Card = &card;
     }
-    for (int n = CardCount; n >= top; --n)
+    // The rest of the pack lies face up under its top card, as after the deal.
+    for (int n = CardCount; n >= top; --n) {
         FPackOfCards.Card(n).Layer->BringToFront();
-    FPackOfCards.bTopCardsIndex = uint8_t(top);
-    if (TPlayingCard* card = TopCard()) {
-        SetLayerOpacity(card->Layer, 255);
-        FHotSpotRects[slotPack].Card = card;
+        SetLayerOpacity(FPackOfCards.Card(n).Layer, 255);
     }
+    FPackOfCards.bTopCardsIndex = uint8_t(top);
+    FHotSpotRects[slotPack].Card = TopCard();
     for (int slot = 1; slot <= SlotCount; ++slot)
         SetLayerOpacity(FHotSpotRects[slot].HSLayer, 0);
 
@@ -212,8 +212,13 @@ void TMainForm::ShowPosition()
         return;
     SetCaption(FPeriodLabel, QStringLiteral("Period %1").arg(FMatch.PeriodNo()));
     AdvanceClock();
-    LogGoal(tuComputer);
-    LogGoal(tuPlayer);
+    for (TTurn side : {tuComputer, tuPlayer}) {
+        if (FMatch.Goals(side) > 0)
+            LogGoal(side);
+        else
+            SetCaption(side == tuComputer ? FComputerGoalsLabel : FPlayerGoalsLabel,
+                       table::NoGoalsCaption);
+    }
     const bool computer = FMatch.Turn() == tuComputer;
     FTurnArrowComputerImage->Bitmap().SetMasterAlpha(computer ? 255 : 100);
     FTurnArrowPlayerImage->Bitmap().SetMasterAlpha(computer ? 100 : 255);

@@ -73,7 +73,10 @@ prepare() {
 }
 
 # Starts the program in DIR; "bound": bound by file permissions, with HOME in the folder.
+# Each start keeps its series to itself: none resumes another's.
 start() {
+    XDG_DATA_HOME=$(mktemp -d -p "$ROOT" "$CASE-data.XXXX")
+    export XDG_DATA_HOME
     if [[ "${1:-}" == bound ]]; then
         mkdir -p "$ROOT/$CASE-home"
         (cd "$DIR" && exec env HOME="$ROOT/$CASE-home" XDG_CONFIG_HOME= "${A11Y_ENV[@]}" \

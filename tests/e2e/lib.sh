@@ -6,6 +6,10 @@
 E2E_DIR=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
 A11Y_BUS=/usr/libexec/at-spi-bus-launcher
 
+# What the program keeps between runs (the series in progress, statistics) stays in a
+# folder of this run: no run resumes another's series.
+export XDG_DATA_HOME=$(mktemp -d)
+
 # Exits with 77 (skipped) when a tool of the runs is missing.
 e2e_need_tools() {
     local tool

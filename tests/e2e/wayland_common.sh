@@ -14,6 +14,9 @@ compgen -G "/usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so" >/dev/null 
 
 mkdir -p "$OUT"
 RUN=$(mktemp -d)
+# What the program keeps between runs (the series in progress, statistics) stays in a
+# folder of this run: no run resumes another's series.
+export XDG_DATA_HOME=$(mktemp -d)
 export XDG_RUNTIME_DIR="$RUN/xdg"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 SOCKET=brindletop-wayland

@@ -84,7 +84,9 @@ done
 table_origin "$OUT/look.png" && fail "the closed window stays on the screen"
 echo "New Game $NEW_GAMES times with the pointer on the table: no crash ($((SECONDS - start)) s)"
 
-# 2. One period played with clicks. Qt's protocol trace tells when the sheet shows.
+# 2. One period played with clicks. Qt's protocol trace tells when the sheet shows. A new
+# series, not the one the first part left.
+rm -rf "${XDG_DATA_HOME:?}"/*
 options 0
 start=$SECONDS
 start_game MALLOC_PERTURB_=165 WAYLAND_DEBUG=client

@@ -48,6 +48,7 @@ public:
     static constexpr auto CarryOutMove = &TMainForm::CarryOutMove;
     static constexpr auto LandCard = &TMainForm::LandCard;
     static constexpr auto ShowSteps = &TMainForm::ShowSteps;
+    static constexpr auto RestoreMatch = &TMainForm::RestoreMatch;
     static constexpr auto ShowPosition = &TMainForm::ShowPosition;
     static constexpr auto TakeShuffledPack = &TMainForm::TakeShuffledPack;
     static constexpr auto ChooseRookieSlot = &TMainForm::ChooseRookieSlot;
