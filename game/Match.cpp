@@ -576,7 +576,12 @@ int ChooseRookieSlot(const TMatch& M, TMatchRandom& Random)
     return s < 0 ? slotPack : s;
 }
 
-int ChooseProSlot(const TMatch& M, TMatchRandom& Random)
+namespace {
+
+// Pro and All-Star follow one plan; they differ in how they fill their own line and in
+// when an open goal is worth the shot.
+template <typename TFill, typename TShoots>
+int ChoosePlannedSlot(const TMatch& M, TMatchRandom& Random, TFill Fill, TShoots Shoots)
 {
     if (M.Canplay(slotDiscard))
         return slotDiscard;
@@ -585,32 +590,32 @@ int ChooseProSlot(const TMatch& M, TMatchRandom& Random)
     if (M.Canplay(slotPlayerGoal)) {
         // Repair the own line before shooting.
         if (!OwnGoalCovered(M))
-            return ChooseProFillSlot(M, Random);
-        if (!AnyFieldSlotPlayable(M) || M.TopValue() > M.LastShotValue())
+            return Fill(M, Random);
+        if (Shoots(M))
             return slotPlayerGoal;
     }
     const int attack = ChooseAttackSlot(M);
-    return attack == -1 ? ChooseProFillSlot(M, Random) : attack;
+    return attack == -1 ? Fill(M, Random) : attack;
+}
+
+} // namespace
+
+int ChooseProSlot(const TMatch& M, TMatchRandom& Random)
+{
+    return ChoosePlannedSlot(M, Random, ChooseProFillSlot, [](const TMatch& M) {
+        return !AnyFieldSlotPlayable(M) || M.TopValue() > M.LastShotValue();
+    });
 }
 
 int ChooseAllStarSlot(const TMatch& M, TMatchRandom& Random)
 {
-    if (M.Canplay(slotDiscard))
-        return slotDiscard;
-    if (M.TopKind() == kindComputerBack)
-        return CountOwnVacancies(M) < M.RemainingHalfMinutes() ? slotComputerGoal : slotPack;
-    if (M.Canplay(slotPlayerGoal)) {
-        if (!OwnGoalCovered(M))
-            return ChooseAllStarFillSlot(M, Random);
+    return ChoosePlannedSlot(M, Random, ChooseAllStarFillSlot, [](const TMatch& M) {
         const bool fieldMove = AnyFieldSlotPlayable(M);
         const bool lastCard = M.TopIndex() == CardCount;
         const bool lowCard = M.TopValue() <= cvSix && !lastCard;
         const bool notAboveLastShot = M.TopValue() <= M.LastShotValue();
-        if (!(fieldMove && (lowCard || notAboveLastShot)))
-            return slotPlayerGoal;
-    }
-    const int attack = ChooseAttackSlot(M);
-    return attack == -1 ? ChooseAllStarFillSlot(M, Random) : attack;
+        return !(fieldMove && (lowCard || notAboveLastShot));
+    });
 }
 
 int ChooseSlot(const TMatch& M, TMatchRandom& Random)

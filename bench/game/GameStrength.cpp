@@ -6,6 +6,8 @@
 
 #include "tests/support/MainFormTestAccess.h"
 
+#include "bench/game/SimplePlayers.h"
+
 #include "dialogs/Options.h"
 #include "dialogs/Statics.h"
 #include "tests/dialogs/OptionsProbe.h"
@@ -70,43 +72,14 @@ private:
     const bool& FStop;
 };
 
-enum class TOpponent
-{
-    Random,
-    Greedy
-};
-
 class TWindowMatch
 {
 public:
     TWindowMatch(TMainForm& Form, std::mt19937& Random) : FForm(Form), FRandom(Random) {}
 
-    int Choose(TOpponent Opponent)
+    int Choose(TPlayer Player)
     {
-        THotSpotRect* slots = FForm.*A::FHotSpotRects;
-        const TMatch& match = FForm.*A::FMatch;
-        const std::vector<int> playable = match.Playable(tuPlayer);
-        if (Opponent == TOpponent::Random)
-            return playable[FRandom() % playable.size()];
-        auto can = [&](int s) { return match.Canplay(s); };
-        // Shoot when possible.
-        if (can(slotComputerGoal))
-            return slotComputerGoal;
-        // Else beat the highest card it can.
-        int best = -1;
-        for (int s = 3; s <= 7; ++s) {
-            if (can(s) && slots[s].Card &&
-                (best == -1 || slots[s].Card->Value > slots[best].Card->Value))
-                best = s;
-        }
-        if (best != -1)
-            return best;
-        // Else fill a vacancy (a face-down card goes into the goal).
-        for (int s : {11, 12, 8, 9, 10, 13}) {
-            if (can(s))
-                return s;
-        }
-        return can(slotPack) ? slotPack : slotDiscard;
+        return PlayerChoice(FForm.*A::FMatch, Player, FRandom);
     }
 
     void Click(int Slot)
@@ -161,7 +134,7 @@ int main(int argc, char** argv)
     const char* levelNames[] = {"Rookie", "Pro", "All-Star"};
     TWindowMatch match(*form, random);
     for (int level = slRookie; level <= slAllStar; ++level) {
-        for (TOpponent opponent : {TOpponent::Random, TOpponent::Greedy}) {
+        for (TPlayer opponent : {TPlayer::Random, TPlayer::Greedy}) {
             TOptionsDialogProbe::SkillLevel(*options)->SetItemIndex(level);
             TOptionsDialogProbe::Dealer(*options)->SetItemIndex(0);
             sheet->Games = 0;
@@ -177,7 +150,7 @@ int main(int argc, char** argv)
             }
             const double seconds = clock.elapsed() / 1000.0;
             std::printf("%-9s %-7s %6d %8d %8.1f%% %8.1f\n", levelNames[level],
-                        opponent == TOpponent::Random ? "random" : "greedy", sheet->Games,
+                        opponent == TPlayer::Random ? "random" : "greedy", sheet->Games,
                         sheet->ComputerWins, 100.0 * sheet->ComputerWins / sheet->Games,
                         sheet->Games / seconds);
             std::fflush(stdout);
