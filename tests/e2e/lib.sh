@@ -4,6 +4,8 @@
 # process id in PID.
 
 E2E_DIR=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
+# The program keeps its statistics in the run's own data folder, never the user's.
+export XDG_DATA_HOME="$OUT/data"
 A11Y_BUS=/usr/libexec/at-spi-bus-launcher
 
 # Exits with 77 (skipped) when a tool of the runs is missing.
