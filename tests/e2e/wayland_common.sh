@@ -16,6 +16,8 @@ mkdir -p "$OUT"
 RUN=$(mktemp -d)
 export XDG_RUNTIME_DIR="$RUN/xdg"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The program keeps its statistics in the run's own data folder, never the user's.
+export XDG_DATA_HOME="$OUT/data"
 SOCKET=brindletop-wayland
 WESTON=
 PID=
