@@ -122,6 +122,7 @@ void TStaticsDialog::NewGame(TDealer Dealer, TGamesBestOf GamesBestOf, const QSt
     FDealer = Dealer;
     FDPDealer = Dealer;
     FGamesBestOf = GamesBestOf;
+    FSeriesGames.clear();
     // The verdict of the last series is no caption for an empty sheet.
     setWindowTitle(ScoreCaption);
     ClearPeriodResults();
@@ -198,6 +199,7 @@ TSetPeriodResult TStaticsDialog::RefereePeriod(const QString& PeriodResult, cons
         SetCell(FGame, 8, WithoutTrailingBlanks(Goals));
     }
     SetCell(FGame, 7, finalScore);
+    FSeriesGames.push_back({FAIGoals, FPlayerGoals, false, inOvertime});
 
     QString winner;
     if (FAIGoals > FPlayerGoals) {
@@ -213,6 +215,8 @@ TSetPeriodResult TStaticsDialog::RefereePeriod(const QString& PeriodResult, cons
     if (FGame == FGamesDrawed) {
         setWindowTitle(QStringLiteral("Play-off winner is ") + winner + QLatin1Char('!'));
         result = spendofgame;
+        if (FOnSeriesEnd)
+            FOnSeriesEnd({slRookie, FSeriesGames, FPlayerWins > FAIWins});
     } else {
         FDealer = FDealer == alComputer ? alPlayer : alComputer;
         setWindowTitle(QStringLiteral("End of ") + OrdinalWord(FGame) + QStringLiteral(" game."));
