@@ -99,9 +99,7 @@ TOptionsDialog::TOptionsDialog(QWidget* Parent, const QString& SettingsPath)
     RGDealer->setGeometry(7, 39, 114, 64);
     RGDealer->SetItemIndex(0);
 
-    RGSkillLevel = new TRadioGroup(
-        QStringLiteral(" Skill Level "),
-        {QStringLiteral("Rookie"), QStringLiteral("Pro"), QStringLiteral("All-Star")}, this);
+    RGSkillLevel = new TRadioGroup(QStringLiteral(" Skill Level "), SkillLevelTexts(), this);
     RGSkillLevel->setGeometry(128, 39, 113, 87);
     RGSkillLevel->SetItemIndex(0);
 

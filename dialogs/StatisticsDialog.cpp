@@ -41,13 +41,10 @@ TStatisticsDialog::TStatisticsDialog(TStatisticsStore& Store, QWidget* Parent)
     setWindowTitle(QStringLiteral("Statistics"));
     setFont(DialogFont());
 
-    Table = new QTableWidget(FigureCount, LevelCount, this);
+    Table = new QTableWidget(FigureCount, SkillLevelCount, this);
     Table->setObjectName(QStringLiteral("StatisticsTable"));
     Table->setAccessibleName(QStringLiteral("Statistics"));
-    QStringList levels;
-    for (const char* level : LevelNames)
-        levels << QString::fromLatin1(level);
-    Table->setHorizontalHeaderLabels(levels);
+    Table->setHorizontalHeaderLabels(SkillLevelTexts());
     QStringList figures;
     for (const TFigure& figure : Figures)
         figures << QString::fromLatin1(figure.Label);
@@ -88,7 +85,7 @@ TStatisticsDialog::TStatisticsDialog(TStatisticsStore& Store, QWidget* Parent)
 void TStatisticsDialog::ShowFigures()
 {
     const TStatisticsRecord& record = FStore.Record();
-    for (int level = 0; level < LevelCount; ++level) {
+    for (int level = 0; level < SkillLevelCount; ++level) {
         for (int row = 0; row < FigureCount; ++row) {
             const TFigure& figure = Figures[row];
             const QString value = QString::number(record.Levels[level].*figure.Member);
@@ -102,7 +99,7 @@ void TStatisticsDialog::ShowFigures()
             // Read out as "Pro, series won: 3".
             item->setData(Qt::AccessibleTextRole,
                           QStringLiteral("%1, %2: %3")
-                              .arg(QString::fromLatin1(LevelNames[level]),
+                              .arg(QString::fromLatin1(SkillLevelNames[level]),
                                    QString::fromLatin1(figure.Label).toLower(), value));
         }
     }

@@ -11,7 +11,7 @@
 
 QString StatisticsFile::Section(int Level)
 {
-    return QString::fromLatin1(LevelNames[Level]);
+    return QString::fromLatin1(SkillLevelNames[Level]);
 }
 
 QString StatisticsFilePath()
@@ -28,7 +28,7 @@ TStatisticsRecord ReadStatistics(const QString& Path)
         return record;
     try {
         TIniDocument ini(Path);
-        for (int level = 0; level < LevelCount; ++level) {
+        for (int level = 0; level < SkillLevelCount; ++level) {
             const QString section = StatisticsFile::Section(level);
             TLevelRecord& figures = record.Levels[level];
             for (const TFigure& figure : Figures)
@@ -50,7 +50,7 @@ void WriteStatistics(const QString& Path, const TStatisticsRecord& Record)
     TIniDocument ini(Path);
     // The file holds the record and nothing else: whatever else it held goes.
     ini.Clear();
-    for (int level = 0; level < LevelCount; ++level) {
+    for (int level = 0; level < SkillLevelCount; ++level) {
         const QString section = StatisticsFile::Section(level);
         for (const TFigure& figure : Figures)
             ini.WriteInteger(section, QString::fromLatin1(figure.Key),

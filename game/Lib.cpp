@@ -116,6 +116,14 @@ void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces)
     Pack.bTopCardsIndex = 1;
 }
 
+QStringList SkillLevelTexts()
+{
+    QStringList names;
+    for (const char* name : SkillLevelNames)
+        names << QString::fromLatin1(name);
+    return names;
+}
+
 QString OrdinalWord(unsigned N)
 {
     static const char* const words[] = {"first", "second", "third", "fourth", "fifth", "sixth"};

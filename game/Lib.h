@@ -4,6 +4,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <cstdint>
 #include <functional>
@@ -69,6 +70,8 @@ void CreateCardLayers(TLayerCollection& Layers, TPackOfCards& Pack);
 void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces);
 void SwapCards(TPackOfCards& Pack, uint8_t I, uint8_t J);
 QString OrdinalWord(unsigned N);
+// The skill levels' names in the order of TSkillLevel, as the player reads them.
+QStringList SkillLevelTexts();
 
 // Modal results, as the game's callers compare them.
 enum TModalResult : int

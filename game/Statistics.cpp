@@ -14,7 +14,7 @@ void Add(int64_t& Count, int64_t Amount)
 
 void RecordSeries(TStatisticsRecord& Record, const TSeriesSummary& Series)
 {
-    if (Series.Level >= LevelCount)
+    if (Series.Level >= SkillLevelCount)
         return;
     TLevelRecord& level = Record.Of(Series.Level);
     for (const TGameResult& game : Series.Games) {

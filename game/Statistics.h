@@ -77,13 +77,9 @@ inline constexpr TFigure Figures[] = {
     {&TLevelRecord::LongestStreak, "LongestStreak", "Longest winning streak"},
 };
 
-inline constexpr int LevelCount = 3; // Rookie, Pro, All-Star
-// The levels' names, as the options show them.
-inline constexpr const char* LevelNames[LevelCount] = {"Rookie", "Pro", "All-Star"};
-
 struct TStatisticsRecord
 {
-    std::array<TLevelRecord, LevelCount> Levels{};
+    std::array<TLevelRecord, SkillLevelCount> Levels{};
 
     TLevelRecord& Of(TSkillLevel Level) { return Levels[Level]; }
     const TLevelRecord& Of(TSkillLevel Level) const { return Levels[Level]; }

@@ -74,18 +74,18 @@ protected:
 // Every cell as it reads, against the figures recorded.
 void ExpectCellsShow(QTableWidget& Table, const TStatisticsRecord& Record, const char* When)
 {
-    ASSERT_EQ(LevelCount, Table.columnCount()) << When;
+    ASSERT_EQ(SkillLevelCount, Table.columnCount()) << When;
     ASSERT_EQ(int(std::size(Figures)), Table.rowCount()) << When;
-    for (int level = 0; level < LevelCount; ++level) {
+    for (int level = 0; level < SkillLevelCount; ++level) {
         for (int row = 0; row < Table.rowCount(); ++row) {
             const TFigure& figure = Figures[row];
             const QTableWidgetItem* item = Table.item(row, level);
             ASSERT_NE(nullptr, item) << When;
             const QString value = QString::number(Record.Levels[level].*figure.Member);
             EXPECT_EQ(value, item->text())
-                << When << ": " << LevelNames[level] << ", " << figure.Key;
+                << When << ": " << SkillLevelNames[level] << ", " << figure.Key;
             EXPECT_EQ(QStringLiteral("%1, %2: %3")
-                          .arg(QLatin1String(LevelNames[level]),
+                          .arg(QLatin1String(SkillLevelNames[level]),
                                QString::fromLatin1(figure.Label).toLower(), value),
                       item->data(Qt::AccessibleTextRole).toString())
                 << When;

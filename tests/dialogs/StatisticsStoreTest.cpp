@@ -20,10 +20,10 @@ namespace {
 void ExpectRecord(const TStatisticsRecord& Expected, const TStatisticsRecord& Actual,
                   const std::string& Where)
 {
-    for (int level = 0; level < LevelCount; ++level)
+    for (int level = 0; level < SkillLevelCount; ++level)
         for (const TFigure& figure : Figures)
             EXPECT_EQ(Expected.Levels[level].*figure.Member, Actual.Levels[level].*figure.Member)
-                << Where << ": " << LevelNames[level] << ", " << figure.Key;
+                << Where << ": " << SkillLevelNames[level] << ", " << figure.Key;
 }
 
 // Every figure of every level different from every other.

@@ -147,7 +147,7 @@ TEST(StatisticsRecord, LevelOutsideTheThreeIsIgnored)
         TStatisticsRecord Record;
         TLevelRecord Beyond;
     } guarded;
-    RecordSeries(guarded.Record, {TSkillLevel(LevelCount), {Won(1, 0)}, true});
+    RecordSeries(guarded.Record, {TSkillLevel(SkillLevelCount), {Won(1, 0)}, true});
     EXPECT_EQ(TStatisticsRecord{}, guarded.Record);
     ExpectLevel(TLevelRecord{}, guarded.Beyond, "beyond the record");
 }

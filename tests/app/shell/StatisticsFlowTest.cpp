@@ -72,10 +72,10 @@ TEST_F(SeriesEndTest, FinishedSeriesIsSavedAtItsLevel)
     TStatisticsRecord expected = before;
     RecordSeries(expected, {slAllStar, {{1, 2, false, false}}, true});
     const TStatisticsRecord after = ReadStatistics(StatisticsFilePath());
-    for (int level = 0; level < LevelCount; ++level)
+    for (int level = 0; level < SkillLevelCount; ++level)
         for (const TFigure& figure : Figures)
             EXPECT_EQ(expected.Levels[level].*figure.Member, after.Levels[level].*figure.Member)
-                << LevelNames[level] << ", " << figure.Key;
+                << SkillLevelNames[level] << ", " << figure.Key;
 }
 
 TEST_F(SeriesEndTest, SaveThatFailsIsReportedAndTheSheetStillShows)
