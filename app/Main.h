@@ -12,6 +12,7 @@
 #include "platform/Image32.h"
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -21,6 +22,7 @@ class QMenuBar;
 class TThreadedTimer;
 class TBCImageList;
 class THelpSystem;
+class TStatisticsStore;
 
 class TMainForm : public QMainWindow
 {
@@ -58,6 +60,7 @@ public:
     QAction* FileNewGameAction = nullptr;
     QAction* FileOptionsAction = nullptr;
     QAction* FileScoreAction = nullptr;
+    QAction* FileStatisticsAction = nullptr;
     QAction* FileExitAction = nullptr;
     QAction* HelpIndexAction = nullptr;
     QAction* HelpAboutAction = nullptr;
@@ -79,6 +82,10 @@ protected:
     void FileNewGameActionExecute();
     void FileOptionsActionExecute();
     void FileScoreActionExecute();
+    void FileStatisticsActionExecute();
+    // Has the score sheet report every finished series to the statistics, at the level
+    // the series was played at.
+    void RecordSeriesOnTheirEnd();
     void FileExitActionExecute();
     void HelpIndexActionExecute();
     void HelpAboutActionExecute();
@@ -228,6 +235,8 @@ protected:
     int FSequenceDepth = 0;  // nesting of running move sequences
     TPendingCommand FPending = TPendingCommand::None;
     bool FClosing = false; // the window is really closing now
+    // The player's statistics across series, read at start-up, saved after each series.
+    std::shared_ptr<TStatisticsStore> FStatistics;
 
     // --- View (app/, table/): the table scaled with the window --------------------------
 public:

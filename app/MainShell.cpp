@@ -10,7 +10,10 @@
 #include "dialogs/Options.h"
 #include "dialogs/Settings.h"
 #include "dialogs/Statics.h"
+#include "dialogs/StatisticsDialog.h"
+#include "dialogs/StatisticsStore.h"
 #include "ini/IniDocument.h"
+#include "platform/ErrorMessage.h"
 #include "platform/WindowSystem.h"
 
 #include <QAction>
@@ -197,6 +200,9 @@ void TMainForm::CreateMenu()
     SetMenuColours(*ActionMainMenuBar1);
     setMenuBar(ActionMainMenuBar1);
 
+    // The record behind the statistics command: read once now, saved after every change.
+    FStatistics = std::make_shared<TStatisticsStore>();
+
     MenuImageList = new TBCImageList(16, 16, this);
     for (int i = 0; i < MenuImageCount; ++i)
         MenuImageList->Add(MenuImage(i));
@@ -223,6 +229,9 @@ void TMainForm::CreateMenu()
                    &TMainForm::FileOptionsActionExecute, -1);
     FileScoreAction = makeAction("FileScoreAction", QStringLiteral("&Score..."),
                                  QKeySequence(Qt::Key_F9), &TMainForm::FileScoreActionExecute, -1);
+    // "S" is the score sheet's already.
+    FileStatisticsAction = makeAction("FileStatisticsAction", QStringLiteral("S&tatistics..."),
+                                      QKeySequence(), &TMainForm::FileStatisticsActionExecute, -1);
     FileExitAction = makeAction("FileExitAction", QStringLiteral("&Exit"), QKeySequence(),
                                 &TMainForm::FileExitActionExecute, 0);
     HelpIndexAction = makeAction("HelpIndexAction", QStringLiteral("&Index"),
@@ -237,6 +246,7 @@ void TMainForm::CreateMenu()
     game->addSeparator();
     game->addAction(FileOptionsAction);
     game->addAction(FileScoreAction);
+    game->addAction(FileStatisticsAction);
     game->addSeparator();
     game->addAction(FileExitAction);
 
@@ -436,6 +446,25 @@ void TMainForm::FileScoreActionExecute()
     StaticsDialog->ShowScore();
 }
 
+void TMainForm::FileStatisticsActionExecute()
+{
+    TStatisticsDialog dialog(*FStatistics, this);
+    dialog.exec();
+}
+
+void TMainForm::RecordSeriesOnTheirEnd()
+{
+    if (!StaticsDialog)
+        return;
+    StaticsDialog->SetOnSeriesEnd([form = QPointer<TMainForm>(this)](TSeriesSummary Series) {
+        if (!form)
+            return;
+        Series.Level = form->FMatch.Level();
+        if (!form->FStatistics->RecordFinishedSeries(Series))
+            ShowErrorMessage(form, form->FStatistics->ErrorText());
+    });
+}
+
 void TMainForm::FileExitActionExecute()
 {
     RequestClose();
@@ -496,6 +525,7 @@ void TMainForm::FormActivate()
     // Closed (or hidden) before the start came through: nothing to start.
     if (FClosing || !isVisible())
         return;
+    RecordSeriesOnTheirEnd();
     // A series left unfinished goes on where it was; else a new one is dealt.
     if (RestoreMatch()) {
         TSequence sequence(*this);

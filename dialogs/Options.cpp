@@ -76,22 +76,6 @@ int StoredIndexOr(int Stored, int Default)
     return Stored < 0 ? Default : Stored;
 }
 
-// The system's reason for a failed read or write, without the file's name, which the
-// player's message names already.
-QString ReasonOf(const std::exception& Error, const QString& Path)
-{
-    const auto* iniError = dynamic_cast<const EIniFileError*>(&Error);
-    if (!iniError)
-        return QString::fromLocal8Bit(Error.what());
-    const QString message = iniError->message();
-    for (const char* verb : {"read", "write"}) {
-        const QString prefix = QStringLiteral("Cannot %1 \"%2\": ").arg(QLatin1String(verb), Path);
-        if (message.startsWith(prefix))
-            return message.mid(prefix.size());
-    }
-    return message;
-}
-
 } // namespace
 
 TOptionsDialog::TOptionsDialog(QWidget* Parent, const QString& SettingsPath)
@@ -115,9 +99,7 @@ TOptionsDialog::TOptionsDialog(QWidget* Parent, const QString& SettingsPath)
     RGDealer->setGeometry(7, 39, 114, 64);
     RGDealer->SetItemIndex(0);
 
-    RGSkillLevel = new TRadioGroup(
-        QStringLiteral(" Skill Level "),
-        {QStringLiteral("Rookie"), QStringLiteral("Pro"), QStringLiteral("All-Star")}, this);
+    RGSkillLevel = new TRadioGroup(QStringLiteral(" Skill Level "), SkillLevelTexts(), this);
     RGSkillLevel->setGeometry(128, 39, 113, 87);
     RGSkillLevel->SetItemIndex(0);
 

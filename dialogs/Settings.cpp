@@ -1,5 +1,7 @@
 #include "dialogs/Settings.h"
 
+#include "ini/IniDocument.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -48,4 +50,18 @@ void MakeSettingsFolder(const QString& SettingsPath)
 {
     // Should it fail, the save that follows reports why.
     QDir().mkpath(QFileInfo(SettingsPath).absolutePath());
+}
+
+QString ReasonOf(const std::exception& Error, const QString& Path)
+{
+    const auto* iniError = dynamic_cast<const EIniFileError*>(&Error);
+    if (!iniError)
+        return QString::fromLocal8Bit(Error.what());
+    const QString message = iniError->message();
+    for (const char* verb : {"read", "write"}) {
+        const QString prefix = QStringLiteral("Cannot %1 \"%2\": ").arg(QLatin1String(verb), Path);
+        if (message.startsWith(prefix))
+            return message.mid(prefix.size());
+    }
+    return message;
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <exception>
 #include <functional>
 
 namespace Settings {
@@ -63,3 +64,7 @@ QString LocateSettingsFile(const QString& ExecutablePath, const QString& ConfigF
 
 // Creates the folder that is to hold the settings file at SettingsPath, when it is missing.
 void MakeSettingsFolder(const QString& SettingsPath);
+
+// The system's reason for a failed read or write of the file at Path, without the file's
+// name, which the player's message names already.
+QString ReasonOf(const std::exception& Error, const QString& Path);

@@ -122,6 +122,7 @@ void TStaticsDialog::NewGame(TDealer Dealer, TGamesBestOf GamesBestOf, const QSt
     FDealer = Dealer;
     FDPDealer = Dealer;
     FGamesBestOf = GamesBestOf;
+    FSeriesGames.clear();
     // The verdict of the last series is no caption for an empty sheet.
     setWindowTitle(ScoreCaption);
     ClearPeriodResults();
@@ -148,6 +149,14 @@ QString TStaticsDialog::SavedRecord() const
                .arg(FPlayerWins)
                .arg(FGame)
                .arg(FPeriod);
+    out += QStringLiteral("ended %1").arg(FSeriesGames.size());
+    for (const TGameResult& game : FSeriesGames)
+        out += QStringLiteral(" %1 %2 %3 %4")
+                   .arg(game.ComputerGoals)
+                   .arg(game.PlayerGoals)
+                   .arg(int(game.Drawn))
+                   .arg(int(game.DecidedInOvertime));
+    out += QLatin1Char('\n');
     for (int row = 1; row <= MaxGames; ++row) {
         out += QStringLiteral("game%1").arg(row);
         for (int column = 1; column <= ResultColumns; ++column)
@@ -166,7 +175,7 @@ bool TStaticsDialog::RestoreRecord(const QString& Text)
                    : QString::fromUtf8(QByteArray::fromPercentEncoding(Encoded.toLatin1()));
     };
     const QStringList lines = Text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    if (lines.size() != 3 + MaxGames)
+    if (lines.size() != 4 + MaxGames)
         return false;
     const auto fields = [&](int Line, const QString& Key, int Count) {
         QStringList parts = lines[Line].split(QLatin1Char(' '));
@@ -188,9 +197,27 @@ bool TStaticsDialog::RestoreRecord(const QString& Text)
         if (!ok || n[i] < 0 || n[i] > highest[i])
             return false;
     }
+    // The games that have ended, four figures each.
+    std::vector<TGameResult> ended;
+    {
+        QStringList parts = lines[3].split(QLatin1Char(' '));
+        bool ok = parts.takeFirst() == QLatin1String("ended") && !parts.isEmpty();
+        const int count = ok ? parts.takeFirst().toInt(&ok) : 0;
+        if (!ok || count < 0 || count > MaxGames || parts.size() != 4 * count)
+            return false;
+        for (int g = 0; g < count; ++g) {
+            int v[4];
+            for (int i = 0; i < 4; ++i) {
+                v[i] = parts[4 * g + i].toInt(&ok);
+                if (!ok || v[i] < 0 || v[i] > (i < 2 ? 999 : 1))
+                    return false;
+            }
+            ended.push_back({v[0], v[1], v[2] != 0, v[3] != 0});
+        }
+    }
     QString cells[MaxGames][ResultColumns];
     for (int row = 1; row <= MaxGames; ++row) {
-        const QStringList parts = fields(2 + row, QStringLiteral("game%1").arg(row), ResultColumns);
+        const QStringList parts = fields(3 + row, QStringLiteral("game%1").arg(row), ResultColumns);
         if (parts.isEmpty())
             return false;
         for (int column = 1; column <= ResultColumns; ++column)
@@ -208,6 +235,7 @@ bool TStaticsDialog::RestoreRecord(const QString& Text)
     FPlayerWins = n[6];
     FGame = uint8_t(n[7]);
     FPeriod = uint8_t(n[8]);
+    FSeriesGames = ended;
     for (int row = 1; row <= MaxGames; ++row)
         for (int column = 1; column <= ResultColumns; ++column)
             SetCell(row, column, cells[row - 1][column - 1]);
@@ -285,6 +313,7 @@ TSetPeriodResult TStaticsDialog::RefereePeriod(const QString& PeriodResult, cons
         SetCell(FGame, 8, WithoutTrailingBlanks(Goals));
     }
     SetCell(FGame, 7, finalScore);
+    FSeriesGames.push_back({FAIGoals, FPlayerGoals, false, inOvertime});
 
     QString winner;
     if (FAIGoals > FPlayerGoals) {
@@ -300,6 +329,8 @@ TSetPeriodResult TStaticsDialog::RefereePeriod(const QString& PeriodResult, cons
     if (FGame == FGamesDrawed) {
         setWindowTitle(QStringLiteral("Play-off winner is ") + winner + QLatin1Char('!'));
         result = spendofgame;
+        if (FOnSeriesEnd)
+            FOnSeriesEnd({slRookie, FSeriesGames, FPlayerWins > FAIWins});
     } else {
         FDealer = FDealer == alComputer ? alPlayer : alComputer;
         setWindowTitle(QStringLiteral("End of ") + OrdinalWord(FGame) + QStringLiteral(" game."));

@@ -7,8 +7,11 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "game/Lib.h"
+#include "game/Statistics.h"
 
 class QLabel;
 class QPushButton;
@@ -42,6 +45,11 @@ public:
     bool RestoreRecord(const QString& Text);
     // The player's name as the series records it.
     QString PlayerName() const { return FPlayerName; }
+    // Told once when a series ends, as the referee names its winner and before the sheet
+    // shows: the series' games and who won it. The sheet does not know the level the
+    // series was played at: the receiver fills it in.
+    using TSeriesEndHook = std::function<void(TSeriesSummary Series)>;
+    void SetOnSeriesEnd(TSeriesEndHook Hook) { FOnSeriesEnd = std::move(Hook); }
 
 protected:
     // The referee's part of SetPeriod: stores the period, settles the game and the
@@ -74,6 +82,8 @@ private:
     uint8_t FPeriod = 0;
     uint8_t FGame = 0;
     QString FPeriodResults[MaxGames][ResultColumns]; // game row, column; see Cell()
+    std::vector<TGameResult> FSeriesGames;           // the games of this series that have ended
+    TSeriesEndHook FOnSeriesEnd;
 };
 
 // The program-wide score sheet, created by the shell at start-up.

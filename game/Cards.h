@@ -36,6 +36,9 @@ enum TSkillLevel : uint8_t
     slPro,
     slAllStar
 };
+inline constexpr int SkillLevelCount = 3;
+// The levels by name, wherever the player reads them.
+inline constexpr const char* SkillLevelNames[SkillLevelCount] = {"Rookie", "Pro", "All-Star"};
 enum TGamesBestOf : uint8_t
 {
     boOne,

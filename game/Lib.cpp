@@ -1,7 +1,7 @@
 #include "game/Lib.h"
 
-#include "platform/WindowSystem.h"
 #include "game/Match.h"
+#include "platform/WindowSystem.h"
 
 #include <QGuiApplication>
 #include <QRandomGenerator>
@@ -139,6 +139,14 @@ void LayPack(TPackOfCards& Pack, const TPackOrder& Order, const TBitmap32List& F
     Pack.bTopCardsIndex = 1;
 }
 
+QStringList SkillLevelTexts()
+{
+    QStringList names;
+    for (const char* name : SkillLevelNames)
+        names << QString::fromLatin1(name);
+    return names;
+}
+
 QString OrdinalWord(unsigned N)
 {
     static const char* const words[] = {"first", "second", "third", "fourth", "fifth", "sixth"};
@@ -227,9 +235,11 @@ private:
 
 TModalResult MessageDlgAt(const QString& Msg, QMessageBox::Icon DlgType,
                           QMessageBox::StandardButtons Buttons, int32_t HelpCtx, int32_t X,
-                          int32_t Y, QWidget* Parent)
+                          int32_t Y, QWidget* Parent, QMessageBox::StandardButton DefaultButton)
 {
     TPlacedMessageBox box(DlgType, Msg, Buttons, Parent, X, Y);
+    if (DefaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(DefaultButton);
     // The help context travels with the box for the help layer; there is no help file
     // of its own.
     box.setProperty("helpContext", HelpCtx);
@@ -237,8 +247,9 @@ TModalResult MessageDlgAt(const QString& Msg, QMessageBox::Icon DlgType,
     return ToModalResult(box.exec());
 }
 
-TModalResult QuestionAt(const QString& Msg, int32_t X, int32_t Y, QWidget* Parent)
+TModalResult QuestionAt(const QString& Msg, int32_t X, int32_t Y, QWidget* Parent,
+                        QMessageBox::StandardButton DefaultButton)
 {
     return MessageDlgAt(Msg, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No, 0, X, Y,
-                        Parent);
+                        Parent, DefaultButton);
 }

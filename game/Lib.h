@@ -4,6 +4,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 #include <cstdint>
 #include <functional>
@@ -61,8 +62,8 @@ using TSeedSource = std::function<quint32()>;
 void SetShuffleSeedSource(TSeedSource Source);
 // A fresh shuffle seed from that source.
 uint32_t NextShuffleSeed();
-int RandomInt(int n);     // uniform 0 .. n-1
-double RandomReal();      // uniform [0, 1)
+int RandomInt(int n); // uniform 0 .. n-1
+double RandomReal();  // uniform [0, 1)
 
 void CreateCardLayers(TLayerCollection& Layers, TPackOfCards& Pack);
 // Deals the pack into the engine's shuffled order (TMatch's ShufflePackOrder) from a
@@ -73,15 +74,27 @@ void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces);
 void LayPack(TPackOfCards& Pack, const TPackOrder& Order, const TBitmap32List& Faces);
 void SwapCards(TPackOfCards& Pack, uint8_t I, uint8_t J);
 QString OrdinalWord(unsigned N);
+// The skill levels' names in the order of TSkillLevel, as the player reads them.
+QStringList SkillLevelTexts();
 
 // Modal results, as the game's callers compare them.
-enum TModalResult : int { mrNone = 0, mrOk = 1, mrCancel = 2, mrYes = 6, mrNo = 7 };
+enum TModalResult : int
+{
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrYes = 6,
+    mrNo = 7
+};
 
 // Standard message box centred on (X, Y): when X >= 0 its left edge is X minus half its
 // width, when Y >= 0 its top is Y minus half its height (halves rounded, ties to even);
 // both negative centre it on the screen; one negative keeps the default on that axis.
+// Enter presses DefaultButton; without one the toolkit chooses.
 TModalResult MessageDlgAt(const QString& Msg, QMessageBox::Icon DlgType,
                           QMessageBox::StandardButtons Buttons, int32_t HelpCtx, int32_t X,
-                          int32_t Y, QWidget* Parent = nullptr);
+                          int32_t Y, QWidget* Parent = nullptr,
+                          QMessageBox::StandardButton DefaultButton = QMessageBox::NoButton);
 // Yes/No question centred on (X, Y).
-TModalResult QuestionAt(const QString& Msg, int32_t X, int32_t Y, QWidget* Parent = nullptr);
+TModalResult QuestionAt(const QString& Msg, int32_t X, int32_t Y, QWidget* Parent = nullptr,
+                        QMessageBox::StandardButton DefaultButton = QMessageBox::NoButton);

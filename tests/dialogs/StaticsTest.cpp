@@ -310,6 +310,157 @@ TEST(StaticsReferee, ReportsPastTheEndOfASeriesStayInsideTheRecord)
     EXPECT_EQ(Probe::Rows(sheet), TStaticsDialog::MaxGames);
 }
 
+// --- the end of a series, as the statistics learn of it ---
+
+// Reports one game to the sheet as the engine does: two periods without goals, then the
+// final score after the third; a game level after the third is decided in overtime.
+void PlayGame(TStaticsDialog& Sheet, int32_t AI, int32_t Player, bool Overtime)
+{
+    Sheet.Initialize(0, 0);
+    Sheet.SetPeriod("0-0", "");
+    Sheet.SetPeriod("0-0", "");
+    if (!Overtime) {
+        Sheet.Initialize(AI, Player);
+        Sheet.SetPeriod("p3", "");
+        return;
+    }
+    const int32_t level = std::min(AI, Player);
+    Sheet.Initialize(level, level);
+    Sheet.SetPeriod("p3", "");
+    Sheet.Initialize(AI, Player);
+    Sheet.SetPeriod("ot", "05:00 goal\n\r");
+}
+
+struct PlayedGame
+{
+    int32_t AI, Player;
+    bool Overtime;
+};
+
+struct SeriesEndCase
+{
+    const char* Name;
+    TGamesBestOf BestOf;
+    std::vector<PlayedGame> Games;
+    bool PlayerWon;
+};
+
+bool SameGames(const std::vector<TGameResult>& A, const std::vector<PlayedGame>& B)
+{
+    if (A.size() != B.size())
+        return false;
+    for (std::size_t i = 0; i < A.size(); ++i)
+        if (A[i].ComputerGoals != B[i].AI || A[i].PlayerGoals != B[i].Player || A[i].Drawn ||
+            A[i].DecidedInOvertime != B[i].Overtime)
+            return false;
+    return true;
+}
+
+// The sheet tells of a series once, when the referee names its winner, with every game.
+TEST(StaticsSeriesEnd, TellsOnceWithEveryGameAndTheWinner)
+{
+    const SeriesEndCase cases[] = {
+        {"one game won", boOne, {{1, 2, false}}, true},
+        {"one game lost in overtime", boOne, {{2, 1, true}}, false},
+        {"three games, the last in overtime",
+         boThree,
+         {{1, 2, false}, {3, 0, false}, {1, 2, true}},
+         true},
+        {"swept in two", boThree, {{4, 1, false}, {2, 0, false}}, false},
+        {"best of seven in four",
+         boSeven,
+         {{0, 1, false}, {0, 1, false}, {2, 3, true}, {0, 5, false}},
+         true},
+    };
+    for (const SeriesEndCase& c : cases) {
+        QuietSheet sheet;
+        std::vector<TSeriesSummary> told;
+        sheet.SetOnSeriesEnd([&told](TSeriesSummary Series) { told.push_back(Series); });
+        sheet.NewGame(alComputer, c.BestOf, QStringLiteral("Ann"));
+        for (std::size_t game = 0; game < c.Games.size(); ++game) {
+            EXPECT_EQ(0u, told.size()) << c.Name << ": before game " << game + 1;
+            PlayGame(sheet, c.Games[game].AI, c.Games[game].Player, c.Games[game].Overtime);
+        }
+        ASSERT_EQ(1u, told.size()) << c.Name;
+        EXPECT_TRUE(SameGames(told[0].Games, c.Games)) << c.Name;
+        EXPECT_EQ(c.PlayerWon, told[0].PlayerWon) << c.Name;
+        // Told before the sheet showed its verdict.
+        EXPECT_TRUE(sheet.windowTitle().startsWith(QStringLiteral("Play-off winner is ")))
+            << c.Name;
+    }
+}
+
+// A series given up (New Game) is never told, and its games do not join the next one.
+TEST(StaticsSeriesEnd, SeriesGivenUpIsNotTold)
+{
+    QuietSheet sheet;
+    int told = 0;
+    std::vector<TGameResult> games;
+    sheet.SetOnSeriesEnd([&](TSeriesSummary Series) {
+        ++told;
+        games = Series.Games;
+    });
+    sheet.NewGame(alComputer, boThree, QStringLiteral("Ann"));
+    PlayGame(sheet, 0, 3, false);
+    sheet.NewGame(alPlayer, boOne, QStringLiteral("Ann"));
+    EXPECT_EQ(0, told);
+    PlayGame(sheet, 2, 1, false);
+    EXPECT_EQ(1, told);
+    EXPECT_TRUE(SameGames(games, {{2, 1, false}}));
+}
+
+// Series at two levels through the real referee, fed to the record: exact counts.
+TEST(StaticsSeriesEnd, SeriesRefereedByTheSheetCountExactly)
+{
+    QuietSheet sheet;
+    TStatisticsRecord record;
+    TSkillLevel level = slPro;
+    sheet.SetOnSeriesEnd([&](TSeriesSummary Series) {
+        Series.Level = level;
+        RecordSeries(record, Series);
+    });
+    // Pro: best of three won 2-1 in games, the last in overtime.
+    sheet.NewGame(alComputer, boThree, QStringLiteral("Ann"));
+    PlayGame(sheet, 1, 2, false);
+    PlayGame(sheet, 3, 0, false);
+    PlayGame(sheet, 1, 2, true);
+    // All-Star: one game lost, then one won.
+    level = slAllStar;
+    sheet.NewGame(alPlayer, boOne, QStringLiteral("Ann"));
+    PlayGame(sheet, 2, 0, false);
+    sheet.NewGame(alPlayer, boOne, QStringLiteral("Ann"));
+    PlayGame(sheet, 3, 4, true);
+
+    struct Figure
+    {
+        TSkillLevel Level;
+        int64_t TLevelRecord::*Member;
+        const char* Name;
+        int64_t Value;
+    };
+    const Figure figures[] = {
+        {slPro, &TLevelRecord::SeriesPlayed, "Pro series played", 1},
+        {slPro, &TLevelRecord::SeriesWon, "Pro series won", 1},
+        {slPro, &TLevelRecord::GamesWon, "Pro games won", 2},
+        {slPro, &TLevelRecord::GamesLost, "Pro games lost", 1},
+        {slPro, &TLevelRecord::OvertimeWins, "Pro overtime wins", 1},
+        {slPro, &TLevelRecord::GoalsFor, "Pro goals for", 4},
+        {slPro, &TLevelRecord::GoalsAgainst, "Pro goals against", 5},
+        {slPro, &TLevelRecord::CurrentStreak, "Pro current streak", 1},
+        {slAllStar, &TLevelRecord::SeriesPlayed, "All-Star series played", 2},
+        {slAllStar, &TLevelRecord::SeriesLost, "All-Star series lost", 1},
+        {slAllStar, &TLevelRecord::GamesWon, "All-Star games won", 1},
+        {slAllStar, &TLevelRecord::OvertimeWins, "All-Star overtime wins", 1},
+        {slAllStar, &TLevelRecord::GoalsFor, "All-Star goals for", 4},
+        {slAllStar, &TLevelRecord::GoalsAgainst, "All-Star goals against", 5},
+        {slAllStar, &TLevelRecord::CurrentStreak, "All-Star current streak", 1},
+        {slAllStar, &TLevelRecord::LongestStreak, "All-Star longest streak", 1},
+        {slRookie, &TLevelRecord::SeriesPlayed, "Rookie series played", 0},
+    };
+    for (const Figure& f : figures)
+        EXPECT_EQ(f.Value, record.Of(f.Level).*f.Member) << f.Name;
+}
+
 // --- the sheet's layout ---
 
 int HalfToEven(int Value)

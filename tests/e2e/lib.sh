@@ -4,11 +4,11 @@
 # process id in PID.
 
 E2E_DIR=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
+# What the program keeps between runs (statistics, the series in progress) goes to the
+# run's own data folder, never the user's.
+export XDG_DATA_HOME="$OUT/data"
 A11Y_BUS=/usr/libexec/at-spi-bus-launcher
 
-# What the program keeps between runs (the series in progress, statistics) stays in a
-# folder of this run: no run resumes another's series.
-export XDG_DATA_HOME=$(mktemp -d)
 
 # Exits with 77 (skipped) when a tool of the runs is missing.
 e2e_need_tools() {

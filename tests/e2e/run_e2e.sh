@@ -29,6 +29,7 @@ e2e_need_tools
 if [[ -z "${BT_E2E_DISPLAY:-}" ]]; then
     mkdir -p "$OUT"
     rm -f "$OUT"/*.png
+    rm -rf "$XDG_DATA_HOME" # the statistics of an earlier run
     BT_E2E_DISPLAY=1 exec "$E2E_DIR/../../scripts/with-display" -- dbus-run-session -- \
         "$0" "$BUILD" "$OUT"
 fi
@@ -211,7 +212,7 @@ xdotool windowfocus --sync "$WID"
 
 menu_is() { [[ "$(a11y menu "$1" 2>/dev/null | tr '\n' '|')" == "$2" ]]; }
 xdotool key alt+g
-wait_for 10 "Alt+G opens no Game menu" menu_is Game "New Game|Options...|Score...|Exit|"
+wait_for 10 "Alt+G opens no Game menu" menu_is Game "New Game|Options...|Score...|Statistics...|Exit|"
 shot 06-game-menu
 xdotool key Escape Escape
 wait_for 10 "the Game menu stays open" menu_is Game ""
@@ -233,6 +234,15 @@ wait_for 10 "a click does not end the about screen" eval '[[ "$(area "${MIDDLE[@
 expect_windows Brindletop "$HELP_TITLE"
 clock_is 19:30 || fail "the about screen changed the clock to $(clock)"
 shot 08-about-gone
+
+# Game > Statistics: no series has ended yet; each cell tells its level and figure.
+xdotool key alt+g t
+wait_for 10 "Game > Statistics shows no statistics" \
+    eval '[[ "$(texts Statistics)" == *"Rookie, series played: 0"*"All-Star, longest winning streak: 0"* ]]'
+shot 09-statistics
+xdotool key Escape
+wait_for 10 "Escape leaves the statistics open" eval '! titles | grep -qx Statistics'
+expect_windows Brindletop "$HELP_TITLE"
 
 # Play the series to its end: click every slot in turn (only a lit one takes the click);
 # at each sheet check it is the one due, and close it; answer No to the question.
@@ -303,4 +313,9 @@ wait "$PID" && status=0 || status=$?
 PID=
 [[ $status -eq 0 ]] || fail "the program ended with status $status"
 shot 20-ended
+# The series that ended is kept, at the level it was played at.
+STATS="$XDG_DATA_HOME/Brindletop/statistics.ini"
+[[ -f "$STATS" ]] || fail "no statistics in $STATS"
+tr -d '\r' <"$STATS" | grep -A1 -x '\[Rookie\]' | grep -qx 'SeriesPlayed=1' ||
+    fail "the series is not in the statistics: $(tr -d '\r' <"$STATS" | tr '\n' ' ')"
 echo "E2E passed: $periods periods, $((periods > 3 ? periods - 3 : 0)) of them overtime; screenshots in $OUT"

@@ -14,11 +14,12 @@ compgen -G "/usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so" >/dev/null 
 
 mkdir -p "$OUT"
 RUN=$(mktemp -d)
-# What the program keeps between runs (the series in progress, statistics) stays in a
-# folder of this run: no run resumes another's series.
-export XDG_DATA_HOME=$(mktemp -d)
 export XDG_RUNTIME_DIR="$RUN/xdg"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
+# What the program keeps between runs (statistics, the series in progress) goes to the
+# run's own data folder, never the user's.
+export XDG_DATA_HOME="$OUT/data"
+rm -rf "$XDG_DATA_HOME" # no run resumes an earlier run's series
 SOCKET=brindletop-wayland
 WESTON=
 PID=
