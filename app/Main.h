@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "dialogs/Settings.h"
 #include "game/Lib.h"
 #include "game/Match.h"
 #include "platform/Image32.h"
@@ -67,10 +68,10 @@ protected:
     void FormCreate();
     void FormActivate();
     void FormClose();
-    bool event(QEvent* e) override;            // first activation -> FormActivate
+    bool event(QEvent* e) override; // first activation -> FormActivate
     // The pointer leaving the table darkens the hover frame.
     bool eventFilter(QObject* watched, QEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;  // deferred while a sequence runs
+    void closeEvent(QCloseEvent* e) override; // deferred while a sequence runs
     void CreateMenu();
     void FileNewGameActionExecute();
     void FileOptionsActionExecute();
@@ -219,6 +220,10 @@ public:
     QAction* ViewZoomInAction = nullptr;
     QAction* ViewZoomOutAction = nullptr;
     QAction* ViewActualSizeAction = nullptr;
+    QAction* ViewShowPlayableAction = nullptr;  // checkable
+    QAction* ViewAnnounceShotsAction = nullptr; // checkable
+    bool ShowsPlayable() const { return FShowPlayable; }
+    bool AnnouncesShots() const { return FAnnounceShots; }
     // Widget pixels per pixel of the designed table: the table, its strip and the about
     // screen are drawn this much larger, fitted and centred in the window.
     qreal Zoom() const { return FZoom; }
@@ -233,12 +238,18 @@ protected:
     void ViewZoomInActionExecute();
     void ViewZoomOutActionExecute();
     void ViewActualSizeActionExecute();
+    // The two checkable View choices: taken over and written to the settings file at once.
+    void ViewShowPlayableActionExecute();
+    void ViewAnnounceShotsActionExecute();
+    void SaveViewChoice(const QString& Key, bool Value);
     void ScaleScoreboard(); // fonts, sizes and places of the strip at FZoom
     void LoadView();        // the zoom of the last run, from the settings file
     void SaveView();
     qreal FZoom = 1;
+    bool FShowPlayable = Settings::DefaultShowPlayable;
+    bool FAnnounceShots = Settings::DefaultAnnounceShots;
     int FLoadedZoomPercent = 0;
-    QString FPlayerShownName; // the strip's name before any cut to fit
+    QString FPlayerShownName;        // the strip's name before any cut to fit
     QWidget* FTableMargin = nullptr; // the green round the panel, the window's centre
 
     friend class TMainFormTestAccess; // tests reach the private engine and presentation
