@@ -252,6 +252,22 @@ protected:
     QString FPlayerShownName;        // the strip's name before any cut to fit
     QWidget* FTableMargin = nullptr; // the green round the panel, the window's centre
 
+    // --- What the table shows beyond the bare game (table/TableHints.cpp) ------------------
+public:
+    // The slots that carry a playable marker now, ascending.
+    std::vector<int> MarkedSlots() const;
+    // Shows a marker on every slot the player may play to while the window waits for the
+    // player's move, and hides them otherwise (a sequence runs, the computer is to move, the
+    // choice is off). Called whenever one of those changes.
+    void RefreshPlayableMarkers();
+
+protected:
+    // The window waits for the player's click: no sequence runs and the turn is marked.
+    bool PlayerToMove() const;
+    // A layer over the table of Picture, hidden, that passes presses on to the slot below.
+    TBitmapLayer* AddOverlayLayer(const TBitmap32& Picture);
+    TBitmapLayer* FMarkerLayers[SlotCount + 1] = {}; // made when first shown
+
     friend class TMainFormTestAccess; // tests reach the private engine and presentation
 };
 

@@ -412,6 +412,7 @@ void TMainForm::LoadView()
                                       Settings::DefaultAnnounceShots);
         ViewShowPlayableAction->setChecked(FShowPlayable);
         ViewAnnounceShotsAction->setChecked(FAnnounceShots);
+        RefreshPlayableMarkers();
     } catch (const std::exception&) {
         // The options dialog reports an unreadable file; the table keeps its designed size.
         return;
@@ -443,6 +444,7 @@ void TMainForm::ViewShowPlayableActionExecute()
 {
     FShowPlayable = ViewShowPlayableAction->isChecked();
     SaveViewChoice(Settings::KeyShowPlayable, FShowPlayable);
+    RefreshPlayableMarkers();
 }
 
 void TMainForm::ViewAnnounceShotsActionExecute()

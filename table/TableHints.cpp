@@ -1,0 +1,129 @@
+// What the table offers the player beyond the bare game: a marker on every slot the top
+// card may go to. The markers are layers of the table, so they scale with it; they change
+// only when the turn or the choice does, and cost nothing while the game waits.
+
+#include "app/Main.h"
+#include "table/TableLook.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <cmath>
+
+namespace {
+
+// Pale yellow on a dark edge: it reads on the green cloth, on white card faces and on both
+// card backs, and needs no telling red from green.
+const QColor MarkerLight(255, 240, 150);
+const QColor MarkerEdge(25, 25, 25);
+
+// A card-sized picture drawn by Draw in the table's own pixels, at Ratio device pixels
+// per pixel.
+template <typename TDraw> QImage CardOverlay(qreal Ratio, TDraw Draw)
+{
+    QImage image(int(std::ceil(CardWidth * Ratio)), int(std::ceil(CardHeight * Ratio)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(Ratio, Ratio);
+    Draw(painter);
+    painter.end();
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+// Four corner ticks just inside the card: a quiet sign that leaves the card readable and
+// stays apart from the hover frame, which runs all round outside it.
+QImage MarkerPicture(qreal Ratio)
+{
+    return CardOverlay(Ratio, [](QPainter& P) {
+        constexpr qreal Inset = 3.5;
+        constexpr qreal Arm = 10;
+        QPainterPath ticks;
+        const qreal right = CardWidth - Inset;
+        const qreal bottom = CardHeight - Inset;
+        const auto tick = [&ticks](QPointF Corner, qreal Dx, qreal Dy) {
+            ticks.moveTo(Corner.x() + Dx * Arm, Corner.y());
+            ticks.lineTo(Corner);
+            ticks.lineTo(Corner.x(), Corner.y() + Dy * Arm);
+        };
+        tick({Inset, Inset}, 1, 1);
+        tick({right, Inset}, -1, 1);
+        tick({Inset, bottom}, 1, -1);
+        tick({right, bottom}, -1, -1);
+        P.setBrush(Qt::NoBrush);
+        P.setPen(QPen(MarkerEdge, 4.5, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        P.drawPath(ticks);
+        P.setPen(QPen(MarkerLight, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        P.drawPath(ticks);
+    });
+}
+
+TBitmap32 ScaledPicture(QImage (*Draw)(qreal))
+{
+    TBitmap32 picture(Draw(1));
+    picture.SetRenderer(Draw);
+    picture.SetDrawMode(dmBlend);
+    picture.SetMasterAlpha(0);
+    return picture;
+}
+
+} // namespace
+
+TBitmapLayer* TMainForm::AddOverlayLayer(const TBitmap32& Picture)
+{
+    TBitmapLayer* layer = FGameTableImage->Layers().Add();
+    layer->Bitmap().Assign(Picture);
+    layer->Bitmap().SetDrawMode(dmBlend);
+    layer->Bitmap().SetMasterAlpha(0);
+    // The topmost layer hears a press: the slot underneath decides what it means.
+    layer->OnMouseDown = [this](TBitmapLayer* Sender, Qt::MouseButton Button,
+                                Qt::KeyboardModifiers Shift, int X,
+                                int Y) { HotSpotMouseDown(Sender, Button, Shift, X, Y); };
+    return layer;
+}
+
+bool TMainForm::PlayerToMove() const
+{
+    if (SequenceRunning() || !FCanMoveCard || FTurn != tuPlayer)
+        return false;
+    for (int slot = 1; slot <= SlotCount; ++slot)
+        if (FHotSpotRects[slot].Canplay)
+            return true;
+    return false;
+}
+
+void TMainForm::RefreshPlayableMarkers()
+{
+    if (FGameTableImage == nullptr)
+        return;
+    std::vector<int> playable;
+    if (FShowPlayable && PlayerToMove())
+        playable = EngineView().Playable(tuPlayer);
+    if (playable.empty() && FMarkerLayers[slotPack] == nullptr)
+        return; // never shown: nothing to hide
+    if (FMarkerLayers[slotPack] == nullptr) {
+        const TBitmap32 picture = ScaledPicture(MarkerPicture);
+        for (int slot = 1; slot <= SlotCount; ++slot) {
+            FMarkerLayers[slot] = AddOverlayLayer(picture);
+            FMarkerLayers[slot]->SetLocation(FHotSpotRects[slot].HotSpotLocation);
+        }
+    }
+    for (int slot = 1; slot <= SlotCount; ++slot) {
+        TBitmapLayer* marker = FMarkerLayers[slot];
+        const bool shown = std::ranges::find(playable, slot) != playable.end();
+        // Above the cards that moved since the markers were last shown.
+        if (shown)
+            marker->BringToFront();
+        marker->Bitmap().SetMasterAlpha(shown ? 255 : 0);
+    }
+}
+
+std::vector<int> TMainForm::MarkedSlots() const
+{
+    std::vector<int> slots;
+    for (int slot = 1; slot <= SlotCount; ++slot)
+        if (FMarkerLayers[slot] != nullptr && FMarkerLayers[slot]->Bitmap().Shows())
+            slots.push_back(slot);
+    return slots;
+}

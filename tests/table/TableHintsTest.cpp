@@ -1,0 +1,170 @@
+// What the table offers the player on top of the game: the playable markers over a table
+// of positions, compared with the rules engine's own answer for the same position.
+
+#include "TableFixture.h"
+
+#include <QAction>
+
+#include <vector>
+
+namespace {
+
+// A window whose table holds a position laid out card by card, the player to move.
+class HintsFixture : public TableFixture
+{
+protected:
+    void SetUp() override
+    {
+        TableFixture::SetUp();
+        (F().*A::BuildScoreboard)(QStringLiteral("Player"));
+        ShufflePack();
+    }
+
+    static constexpr int TopIndex = 30;
+
+    // The cards take pack places from 1 up, passing over the top card's place, as
+    // TMatch::SetUpPosition lays them out.
+    void LayOut(const std::vector<TCardAt>& Cards, TCardValue Top, uint8_t TopKind = kindFaceUp)
+    {
+        for (int slot = 1; slot <= SlotCount; ++slot) {
+            Slot(slot).Card = nullptr;
+            Slot(slot).Canplay = false;
+        }
+        int n = 1;
+        for (const TCardAt& at : Cards) {
+            if (n == TopIndex)
+                ++n;
+            TPlayingCard& card = Card(n++);
+            card.Value = at.Value;
+            card.Beaten = at.Beaten;
+            card.Kind = at.Kind;
+            Slot(at.Slot).Card = &card;
+            card.Layer->SetLocation(Slot(at.Slot).HotSpotLocation);
+        }
+        Pack().bTopCardsIndex = TopIndex;
+        Card(TopIndex).Value = Top;
+        Card(TopIndex).Kind = TopKind;
+        Slot(slotPack).Card = &Card(TopIndex);
+        F().*A::FTurn = tuPlayer;
+        F().*A::FDATurn = tuComputer; // no beaten cards to fade first
+    }
+
+    // The player's turn begins as the window starts it: inside a sequence of its own.
+    void PlayersTurn()
+    {
+        A::TSequence sequence(F());
+        (F().*A::NextMove)(tuPlayer);
+    }
+};
+
+std::vector<TCardAt> Full(TCardValue Computer, TCardValue Player)
+{
+    std::vector<TCardAt> cards;
+    for (int slot = 2; slot <= 13; ++slot)
+        cards.push_back({slot, slot <= 7 ? Computer : Player});
+    return cards;
+}
+
+std::vector<TCardAt> Without(std::vector<TCardAt> Cards, std::vector<int> Slots)
+{
+    std::erase_if(Cards, [&](const TCardAt& at) { return std::ranges::count(Slots, at.Slot); });
+    return Cards;
+}
+
+struct TMarkerCase
+{
+    const char* Name;
+    std::vector<TCardAt> Cards;
+    TCardValue Top;
+    uint8_t TopKind;
+    std::vector<int> Expected;
+    friend void PrintTo(const TMarkerCase& Case, std::ostream* Out) { *Out << Case.Name; }
+};
+
+class MarkerPositions : public HintsFixture, public ::testing::WithParamInterface<TMarkerCase>
+{
+};
+
+TEST_P(MarkerPositions, TheMarkersAreTheEnginesPlayableSlots)
+{
+    const TMarkerCase& c = GetParam();
+    TMatch engine;
+    engine.SetUpPosition(c.Cards, c.Top, c.TopKind, TopIndex, tuPlayer);
+    ASSERT_EQ(engine.Playable(tuPlayer), c.Expected);
+
+    LayOut(c.Cards, c.Top, c.TopKind);
+    PlayersTurn();
+    EXPECT_EQ(F().MarkedSlots(), c.Expected);
+    // Each marker lies on its slot's card place, above every card.
+    for (int slot : F().MarkedSlots()) {
+        const TBitmapLayer* marker = Table().Layers().HitTest(Slot(slot).HotSpotLocation.Left + 1,
+                                                              Slot(slot).HotSpotLocation.Top + 1);
+        ASSERT_NE(marker, nullptr);
+        EXPECT_EQ(marker->Location(), Slot(slot).HotSpotLocation) << "slot " << slot;
+        EXPECT_TRUE(marker->Bitmap().Shows()) << "slot " << slot;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, MarkerPositions,
+    ::testing::Values(
+        TMarkerCase{"OnlyTheDiscardPile", Full(cvKing, cvFive), cvSeven, kindFaceUp, {14}},
+        TMarkerCase{"TheForwardsItBeats", Full(cvFive, cvKing), cvSeven, kindFaceUp, {5, 6, 7}},
+        TMarkerCase{"EqualRankBeatsToo", Full(cvSeven, cvKing), cvSeven, kindFaceUp, {5, 6, 7}},
+        TMarkerCase{
+            "OwnVacancies", Without(Full(cvKing, cvFive), {8, 11}), cvSeven, kindFaceUp, {8, 11}},
+        TMarkerCase{"FaceDownGoesToTheGoalOrIsTurned",
+                    Without(Full(cvKing, cvFive), {13}),
+                    cvSeven,
+                    kindPlayerBack,
+                    {1, 13}},
+        TMarkerCase{"AnUncoveredDefender",
+                    Without(Full(cvFive, cvKing), {5, 6}),
+                    cvSix,
+                    kindFaceUp,
+                    {3, 4, 7}},
+        TMarkerCase{
+            "TheOpenGoal", Without(Full(cvKing, cvFive), {3, 5}), cvSeven, kindFaceUp, {2}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// The markers go while cards move and the computer plays, and come back for the next
+// move of the player.
+TEST_F(HintsFixture, TheMarkersHideWhileASequenceRunsOrTheComputerIsToMove)
+{
+    LayOut(Full(cvFive, cvKing), cvSeven);
+    PlayersTurn();
+    ASSERT_EQ(F().MarkedSlots(), (std::vector<int>{5, 6, 7}));
+    {
+        A::TSequence sequence(F());
+        EXPECT_EQ(F().MarkedSlots(), std::vector<int>{});
+        Slot(6).Card->Layer->BringToFront(); // a card moved meanwhile
+    }
+    EXPECT_EQ(F().MarkedSlots(), (std::vector<int>{5, 6, 7}));
+    const TFloatRect& place = Slot(6).HotSpotLocation;
+    const TBitmapLayer* top = Table().Layers().HitTest(place.Left + 1, place.Top + 1);
+    EXPECT_NE(top, Slot(6).Card->Layer) << "the marker lies under the card";
+
+    F().*A::FTurn = tuComputer;
+    F().RefreshPlayableMarkers();
+    EXPECT_EQ(F().MarkedSlots(), std::vector<int>{});
+}
+
+// With the choice off nothing is drawn at all: the table keeps the layers it had.
+TEST_F(HintsFixture, WithTheChoiceOffNoMarkerIsDrawn)
+{
+    const int layers = Table().Layers().Count();
+    F().ViewShowPlayableAction->trigger();
+    ASSERT_FALSE(F().ShowsPlayable());
+    LayOut(Full(cvFive, cvKing), cvSeven);
+    PlayersTurn();
+    EXPECT_EQ(F().MarkedSlots(), std::vector<int>{});
+    EXPECT_EQ(Table().Layers().Count(), layers);
+
+    // Switched on while the player is to move: the markers come at once; off, they go.
+    F().ViewShowPlayableAction->trigger();
+    EXPECT_EQ(F().MarkedSlots(), (std::vector<int>{5, 6, 7}));
+    F().ViewShowPlayableAction->trigger();
+    EXPECT_EQ(F().MarkedSlots(), std::vector<int>{});
+}
+
+} // namespace
