@@ -19,6 +19,7 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenuBar;
+class QTimer;
 class TThreadedTimer;
 class TBCImageList;
 class THelpSystem;
@@ -260,13 +261,23 @@ public:
     // player's move, and hides them otherwise (a sequence runs, the computer is to move, the
     // choice is off). Called whenever one of those changes.
     void RefreshPlayableMarkers();
+    // Game > Hint (H): marks for a while the slot the All-Star level would play with the
+    // player's top card. Nothing while a sequence runs or the computer is to move.
+    QAction* GameHintAction = nullptr;
+    void ShowHint();
+    int HintedSlot() const; // the slot the hint marks now, -1 for none
+    static constexpr int HintMs = 2000;
 
 protected:
+    void HideHint();
     // The window waits for the player's click: no sequence runs and the turn is marked.
     bool PlayerToMove() const;
     // A layer over the table of Picture, hidden, that passes presses on to the slot below.
     TBitmapLayer* AddOverlayLayer(const TBitmap32& Picture);
     TBitmapLayer* FMarkerLayers[SlotCount + 1] = {}; // made when first shown
+    TBitmapLayer* FHintLayer = nullptr;              // made when first shown
+    int FHintedSlot = -1;
+    QTimer* FHintTimer = nullptr;
 
     friend class TMainFormTestAccess; // tests reach the private engine and presentation
 };

@@ -230,10 +230,14 @@ void TMainForm::CreateMenu()
     HelpAboutAction = makeAction("HelpAboutAction", QStringLiteral("&About..."), QKeySequence(),
                                  &TMainForm::HelpAboutActionExecute, 1);
 
+    GameHintAction = makeAction("GameHintAction", QStringLiteral("&Hint"), QKeySequence(Qt::Key_H),
+                                &TMainForm::ShowHint, -1);
+
     QMenu* game = ActionMainMenuBar1->addMenu(QStringLiteral("&Game"));
     game->setObjectName(QStringLiteral("GameMenu"));
     SetMenuColours(*game);
     game->addAction(FileNewGameAction);
+    game->addAction(GameHintAction);
     game->addSeparator();
     game->addAction(FileOptionsAction);
     game->addAction(FileScoreAction);

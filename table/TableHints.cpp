@@ -1,12 +1,14 @@
 // What the table offers the player beyond the bare game: a marker on every slot the top
-// card may go to. The markers are layers of the table, so they scale with it; they change
-// only when the turn or the choice does, and cost nothing while the game waits.
+// card may go to, and the hint of the strongest level's move. Both are layers of the table,
+// so they scale with it; they change only when the turn, the choice or the hint does, and
+// cost nothing while the game waits.
 
 #include "app/Main.h"
 #include "table/TableLook.h"
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QTimer>
 
 #include <cmath>
 
@@ -59,6 +61,21 @@ QImage MarkerPicture(qreal Ratio)
     });
 }
 
+// The hint: the whole card washed light and framed in white on a dark edge, bolder than
+// the markers' corners and inside the card where the hover frame runs outside it.
+QImage HintPicture(qreal Ratio)
+{
+    return CardOverlay(Ratio, [](QPainter& P) {
+        const QRectF card(0, 0, CardWidth, CardHeight);
+        P.fillRect(card, QColor(255, 255, 255, 90));
+        P.setBrush(Qt::NoBrush);
+        P.setPen(QPen(MarkerEdge, 7));
+        P.drawRect(card.adjusted(3.5, 3.5, -3.5, -3.5));
+        P.setPen(QPen(Qt::white, 4));
+        P.drawRect(card.adjusted(3.5, 3.5, -3.5, -3.5));
+    });
+}
+
 TBitmap32 ScaledPicture(QImage (*Draw)(qreal))
 {
     TBitmap32 picture(Draw(1));
@@ -97,6 +114,9 @@ void TMainForm::RefreshPlayableMarkers()
 {
     if (FGameTableImage == nullptr)
         return;
+    // A hint is for the move the player was about to make.
+    if (!PlayerToMove())
+        HideHint();
     std::vector<int> playable;
     if (FShowPlayable && PlayerToMove())
         playable = EngineView().Playable(tuPlayer);
@@ -126,4 +146,38 @@ std::vector<int> TMainForm::MarkedSlots() const
         if (FMarkerLayers[slot] != nullptr && FMarkerLayers[slot]->Bitmap().Shows())
             slots.push_back(slot);
     return slots;
+}
+
+void TMainForm::ShowHint()
+{
+    if (FGameTableImage == nullptr || !PlayerToMove())
+        return;
+    const int slot = EngineView().LevelChoiceFor(tuPlayer, slAllStar);
+    if (slot < 1 || slot > SlotCount)
+        return;
+    if (FHintLayer == nullptr) {
+        FHintLayer = AddOverlayLayer(ScaledPicture(HintPicture));
+        FHintTimer = new QTimer(this);
+        FHintTimer->setSingleShot(true);
+        connect(FHintTimer, &QTimer::timeout, this, [this] { HideHint(); });
+    }
+    FHintedSlot = slot;
+    FHintLayer->SetLocation(FHotSpotRects[slot].HotSpotLocation);
+    FHintLayer->BringToFront();
+    FHintLayer->Bitmap().SetMasterAlpha(255);
+    FHintTimer->start(HintMs); // asked again, the two seconds start again
+}
+
+void TMainForm::HideHint()
+{
+    if (FHintLayer == nullptr || FHintedSlot == -1)
+        return;
+    FHintTimer->stop();
+    FHintLayer->Bitmap().SetMasterAlpha(0);
+    FHintedSlot = -1;
+}
+
+int TMainForm::HintedSlot() const
+{
+    return FHintedSlot;
 }

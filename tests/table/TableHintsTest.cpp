@@ -4,6 +4,8 @@
 #include "TableFixture.h"
 
 #include <QAction>
+#include <QElapsedTimer>
+#include <QTest>
 
 #include <vector>
 
@@ -165,6 +167,59 @@ TEST_F(HintsFixture, WithTheChoiceOffNoMarkerIsDrawn)
     EXPECT_EQ(F().MarkedSlots(), (std::vector<int>{5, 6, 7}));
     F().ViewShowPlayableAction->trigger();
     EXPECT_EQ(F().MarkedSlots(), std::vector<int>{});
+}
+
+// Hint: the slot All-Star would play in the player's place, marked for two seconds, above
+// the cards; the wings case of the engine's own hint table.
+TEST_F(HintsFixture, HintMarksAllStarsSlotForTwoSeconds)
+{
+    std::vector<TCardAt> cards = Full(cvTwo, cvKing);
+    for (TCardAt change :
+         std::vector<TCardAt>{{3, cvKing}, {4, cvQueen}, {5, cvTwo}, {6, cvSix}, {7, cvFour}})
+        std::ranges::replace_if(
+            cards, [&](const TCardAt& at) { return at.Slot == change.Slot; }, change);
+    LayOut(cards, cvSeven);
+    PlayersTurn();
+    EXPECT_EQ(F().GameHintAction->shortcut(), QKeySequence(Qt::Key_H));
+
+    QElapsedTimer clock;
+    clock.start();
+    F().GameHintAction->trigger();
+    ASSERT_EQ(F().HintedSlot(), 7);
+    const TFloatRect& place = Slot(7).HotSpotLocation;
+    const TBitmapLayer* hint = Table().Layers().HitTest(place.Left + 1, place.Top + 1);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(hint->Location(), place);
+    EXPECT_TRUE(hint->Bitmap().Shows());
+    // Distinct from the marker on the same slot.
+    EXPECT_NE(hint->Bitmap().Image(), Table().Layers().Items(hint->Index() - 1)->Bitmap().Image());
+
+    ASSERT_TRUE(QTest::qWaitFor([this] { return F().HintedSlot() == -1; }, 5000));
+    EXPECT_GE(clock.elapsed(), 1900);
+    EXPECT_LE(clock.elapsed(), 4000);
+    EXPECT_FALSE(hint->Bitmap().Shows());
+    EXPECT_EQ(F().MarkedSlots(), (std::vector<int>{5, 6, 7}));
+}
+
+TEST_F(HintsFixture, NoHintWhileASequenceRunsOrTheComputerIsToMove)
+{
+    LayOut(Full(cvFive, cvKing), cvSeven);
+    PlayersTurn();
+    {
+        A::TSequence sequence(F());
+        F().GameHintAction->trigger();
+        EXPECT_EQ(F().HintedSlot(), -1);
+    }
+    F().*A::FTurn = tuComputer;
+    F().GameHintAction->trigger();
+    EXPECT_EQ(F().HintedSlot(), -1);
+
+    // A hint shown goes as soon as a sequence starts.
+    F().*A::FTurn = tuPlayer;
+    F().GameHintAction->trigger();
+    ASSERT_NE(F().HintedSlot(), -1);
+    A::TSequence sequence(F());
+    EXPECT_EQ(F().HintedSlot(), -1);
 }
 
 } // namespace
