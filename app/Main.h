@@ -270,6 +270,15 @@ public:
 
 protected:
     void HideHint();
+    // A press at (X, Y) of the table on Slot, which the player may not play to: the rule
+    // that refuses it, in a tooltip there. Nothing for a slot the player may play to, or
+    // off the slots.
+    void ExplainRefusal(int Slot, int X, int Y);
+    // A press on a card is a press on its slot, so a refused one can say why; the reason
+    // shows once the button is released, which would otherwise take the tooltip away.
+    void PassCardPressesToSlots();
+    QString FRefusalTip; // waiting for the release of the press it explains
+    QPoint FRefusalTipAt;
     // The window waits for the player's click: no sequence runs and the turn is marked.
     bool PlayerToMove() const;
     // A layer over the table of Picture, hidden, that passes presses on to the slot below.

@@ -1,14 +1,17 @@
 // What the table offers the player beyond the bare game: a marker on every slot the top
-// card may go to, and the hint of the strongest level's move. Both are layers of the table,
-// so they scale with it; they change only when the turn, the choice or the hint does, and
-// cost nothing while the game waits.
+// card may go to, the hint of the strongest level's move, and the reason a press was
+// refused. Markers and hint are layers of the table, so they scale with it; they change
+// only when the turn, the choice or the hint does, and cost nothing while the game waits.
 
 #include "app/Main.h"
+#include "game/Refusals.h"
 #include "table/TableLook.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTimer>
+#include <QToolTip>
 
 #include <cmath>
 
@@ -180,4 +183,60 @@ void TMainForm::HideHint()
 int TMainForm::HintedSlot() const
 {
     return FHintedSlot;
+}
+
+void TMainForm::ExplainRefusal(int Slot, int X, int Y)
+{
+    if (Slot < 1 || Slot > SlotCount)
+        return;
+    const std::string text = RefusalText(EngineView(), Slot);
+    if (text.empty())
+        return;
+    const QPoint at = FGameTableImage->WidgetRect(QRect(X, Y, 1, 1)).topLeft();
+    FRefusalTip = QString::fromStdString(text);
+    FRefusalTipAt = FGameTableImage->mapToGlobal(at);
+}
+
+namespace {
+
+// Shows the reason of a refused press when its button comes up: a tooltip shown during
+// the press would be hidden by the release.
+class TRefusalTipOnRelease : public QObject
+{
+public:
+    TRefusalTipOnRelease(QWidget& Table, QString& Tip, const QPoint& At)
+        : QObject(&Table), FTable(Table), FTip(Tip), FAt(At)
+    {
+        Table.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* /*Watched*/, QEvent* Event) override
+    {
+        if (Event->type() == QEvent::MouseButtonRelease && !FTip.isEmpty()) {
+            QToolTip::showText(FAt, FTip, &FTable);
+            FTip.clear();
+        }
+        return false;
+    }
+
+private:
+    QWidget& FTable;
+    QString& FTip;
+    const QPoint& FAt;
+};
+
+} // namespace
+
+void TMainForm::PassCardPressesToSlots()
+{
+    new TRefusalTipOnRelease(*FGameTableImage, FRefusalTip, FRefusalTipAt);
+    for (int i = 1; i <= CardCount; ++i) {
+        TBitmapLayer* layer = FPackOfCards.Card(i).Layer;
+        if (layer == nullptr)
+            continue;
+        layer->OnMouseDown = [this](TBitmapLayer* Sender, Qt::MouseButton Button,
+                                    Qt::KeyboardModifiers Shift, int X,
+                                    int Y) { HotSpotMouseDown(Sender, Button, Shift, X, Y); };
+    }
 }

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QToolTip>
 
 #include <vector>
 
@@ -220,6 +221,91 @@ TEST_F(HintsFixture, NoHintWhileASequenceRunsOrTheComputerIsToMove)
     ASSERT_NE(F().HintedSlot(), -1);
     A::TSequence sequence(F());
     EXPECT_EQ(F().HintedSlot(), -1);
+}
+
+// A refused press says why, whether it lands on a card or on an empty place; a press
+// while a sequence runs says nothing.
+struct TRefusedPress
+{
+    int Slot;
+    const char* Text;
+};
+
+class RefusedPress : public HintsFixture, public ::testing::WithParamInterface<TRefusedPress>
+{
+protected:
+    void PressOn(int slot)
+    {
+        const TFloatRect& r = Slot(slot).HotSpotLocation;
+        PressAt(int(r.Left + r.Right) / 2, int(r.Top + r.Bottom) / 2);
+    }
+    // The tooltip label appears from the event loop.
+    static QString ShownTip()
+    {
+        QTest::qWaitFor([] { return QToolTip::isVisible(); }, 1000);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    }
+    void SetUp() override
+    {
+        HintsFixture::SetUp();
+        // A tooltip shows only over a window on the screen; no series starts by itself.
+        F().*A::FActivated = true;
+        F().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&F()));
+    }
+};
+
+TEST_P(RefusedPress, ShowsTheRuleAtThePointer)
+{
+    // The computer's forwards are Nines, a Four on top; its slot 5 left empty.
+    std::vector<TCardAt> cards = Without(Full(cvNine, cvKing), {5});
+    LayOut(cards, cvFour);
+    PlayersTurn();
+    QToolTip::hideText();
+    const uint8_t top = Pack().bTopCardsIndex;
+    PressOn(GetParam().Slot);
+    EXPECT_EQ(ShownTip().toStdString(), GetParam().Text);
+    EXPECT_EQ(Pack().bTopCardsIndex, top); // nothing moved
+    EXPECT_TRUE(F().*A::FCanMoveCard);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Slots, RefusedPress,
+    ::testing::Values(
+        TRefusedPress{6,
+                      "A Four cannot beat the Nine: a forward falls to an equal or higher card."},
+        TRefusedPress{5, "There is no card here to beat."},
+        TRefusedPress{4,
+                      "A Four cannot beat the Nine: a defender falls to an equal or higher card."},
+        TRefusedPress{2, "The goal is not open yet."},
+        TRefusedPress{9, "Your King already holds this place."},
+        TRefusedPress{1, "Only a face-down card of your colour is turned over."},
+        TRefusedPress{14, ""}), // playable: the press simply waits for the lit frame
+    [](const auto& info) { return "Slot" + std::to_string(info.param.Slot); });
+
+TEST_F(HintsFixture, APressWhileASequenceRunsSaysNothing)
+{
+    LayOut(Full(cvNine, cvKing), cvFour);
+    PlayersTurn();
+    QToolTip::hideText();
+    A::TSequence sequence(F());
+    const TFloatRect& r = Slot(6).HotSpotLocation;
+    PressAt(int(r.Left) + 20, int(r.Top) + 20);
+    EXPECT_FALSE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 500))
+        << QToolTip::text().toStdString();
+}
+
+// Without the markers no layer lies over the cards but their own: a press on a card still
+// reaches its slot.
+TEST_P(RefusedPress, AlsoWithTheMarkersOff)
+{
+    F().ViewShowPlayableAction->trigger();
+    ASSERT_FALSE(F().ShowsPlayable());
+    LayOut(Without(Full(cvNine, cvKing), {5}), cvFour);
+    PlayersTurn();
+    QToolTip::hideText();
+    PressOn(GetParam().Slot);
+    EXPECT_EQ(ShownTip().toStdString(), GetParam().Text);
 }
 
 } // namespace
