@@ -20,6 +20,7 @@ class QFrame;
 class QLabel;
 class QMenuBar;
 class QTimer;
+class QVariantAnimation;
 class TThreadedTimer;
 class TBCImageList;
 class THelpSystem;
@@ -267,6 +268,12 @@ public:
     void ShowHint();
     int HintedSlot() const; // the slot the hint marks now, -1 for none
     static constexpr int HintMs = 2000;
+    // The outcome of a shot, "Goal!" or "Saved!", over the middle of the table, fading out
+    // within ShotOutcomeMs without holding anything up. Nothing with Announce Goals and
+    // Saves off.
+    void ShowShotOutcome(bool Goal);
+    bool ShotOutcomeShown() const; // still on the table, fading
+    static constexpr int ShotOutcomeMs = 1000;
 
 protected:
     void HideHint();
@@ -279,6 +286,8 @@ protected:
     void PassCardPressesToSlots();
     QString FRefusalTip; // waiting for the release of the press it explains
     QPoint FRefusalTipAt;
+    TBitmapLayer* FShotLayer = nullptr; // made when first shown
+    QVariantAnimation* FShotFade = nullptr;
     // The window waits for the player's click: no sequence runs and the turn is marked.
     bool PlayerToMove() const;
     // A layer over the table of Picture, hidden, that passes presses on to the slot below.

@@ -242,7 +242,7 @@ protected:
     // The tooltip label appears from the event loop.
     static QString ShownTip()
     {
-        QTest::qWaitFor([] { return QToolTip::isVisible(); }, 1000);
+        (void)QTest::qWaitFor([] { return QToolTip::isVisible(); }, 1000);
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     }
     void SetUp() override
