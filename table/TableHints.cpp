@@ -42,7 +42,7 @@ template <typename TDraw> QImage CardOverlay(qreal Ratio, TDraw Draw)
 QImage MarkerPicture(qreal Ratio)
 {
     return CardOverlay(Ratio, [](QPainter& P) {
-        constexpr qreal Inset = 3.5;
+        constexpr qreal Inset = 2.5; // clear of the card's index as far as it goes
         constexpr qreal Arm = 10;
         QPainterPath ticks;
         const qreal right = CardWidth - Inset;
@@ -57,7 +57,7 @@ QImage MarkerPicture(qreal Ratio)
         tick({Inset, bottom}, 1, -1);
         tick({right, bottom}, -1, -1);
         P.setBrush(Qt::NoBrush);
-        P.setPen(QPen(MarkerEdge, 4.5, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        P.setPen(QPen(MarkerEdge, 4, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         P.drawPath(ticks);
         P.setPen(QPen(MarkerLight, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         P.drawPath(ticks);
@@ -70,12 +70,13 @@ QImage HintPicture(qreal Ratio)
 {
     return CardOverlay(Ratio, [](QPainter& P) {
         const QRectF card(0, 0, CardWidth, CardHeight);
-        P.fillRect(card, QColor(255, 255, 255, 90));
+        P.fillRect(card, QColor(255, 255, 255, 70));
         P.setBrush(Qt::NoBrush);
-        P.setPen(QPen(MarkerEdge, 7));
-        P.drawRect(card.adjusted(3.5, 3.5, -3.5, -3.5));
-        P.setPen(QPen(Qt::white, 4));
-        P.drawRect(card.adjusted(3.5, 3.5, -3.5, -3.5));
+        const QRectF edge = card.adjusted(2.5, 2.5, -2.5, -2.5);
+        P.setPen(QPen(MarkerEdge, 5));
+        P.drawRect(edge);
+        P.setPen(QPen(Qt::white, 3));
+        P.drawRect(edge);
     });
 }
 
