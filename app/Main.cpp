@@ -94,6 +94,7 @@ void TMainForm::FormCreate()
 
     BuildTableScene();
     CreateCardLayers(FGameTableImage->Layers(), FPackOfCards);
+    PassCardPressesToSlots();
 
     CreateMenu();
     CreateView();

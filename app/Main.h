@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QPointer>
 
+#include "dialogs/Settings.h"
 #include "game/Lib.h"
 #include "game/Match.h"
 #include "platform/Image32.h"
@@ -19,6 +20,8 @@ class QAction;
 class QFrame;
 class QLabel;
 class QMenuBar;
+class QTimer;
+class QVariantAnimation;
 class TThreadedTimer;
 class TBCImageList;
 class THelpSystem;
@@ -74,10 +77,10 @@ protected:
     void FormCreate();
     void FormActivate();
     void FormClose();
-    bool event(QEvent* e) override;            // first activation -> FormActivate
+    bool event(QEvent* e) override; // first activation -> FormActivate
     // The pointer leaving the table darkens the hover frame.
     bool eventFilter(QObject* watched, QEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;  // deferred while a sequence runs
+    void closeEvent(QCloseEvent* e) override; // deferred while a sequence runs
     void CreateMenu();
     void FileNewGameActionExecute();
     void FileOptionsActionExecute();
@@ -243,6 +246,10 @@ public:
     QAction* ViewZoomInAction = nullptr;
     QAction* ViewZoomOutAction = nullptr;
     QAction* ViewActualSizeAction = nullptr;
+    QAction* ViewShowPlayableAction = nullptr;  // checkable
+    QAction* ViewAnnounceShotsAction = nullptr; // checkable
+    bool ShowsPlayable() const { return FShowPlayable; }
+    bool AnnouncesShots() const { return FAnnounceShots; }
     // Widget pixels per pixel of the designed table: the table, its strip and the about
     // screen are drawn this much larger, fitted and centred in the window.
     qreal Zoom() const { return FZoom; }
@@ -257,13 +264,62 @@ protected:
     void ViewZoomInActionExecute();
     void ViewZoomOutActionExecute();
     void ViewActualSizeActionExecute();
+    // The two checkable View choices: taken over and written to the settings file at once.
+    void ViewShowPlayableActionExecute();
+    void ViewAnnounceShotsActionExecute();
+    void SaveViewChoice(const QString& Key, bool Value);
     void ScaleScoreboard(); // fonts, sizes and places of the strip at FZoom
     void LoadView();        // the zoom of the last run, from the settings file
     void SaveView();
     qreal FZoom = 1;
+    bool FShowPlayable = Settings::DefaultShowPlayable;
+    bool FAnnounceShots = Settings::DefaultAnnounceShots;
     int FLoadedZoomPercent = 0;
-    QString FPlayerShownName; // the strip's name before any cut to fit
+    QString FPlayerShownName;        // the strip's name before any cut to fit
     QWidget* FTableMargin = nullptr; // the green round the panel, the window's centre
+
+    // --- What the table shows beyond the bare game (table/TableHints.cpp) ------------------
+public:
+    // The slots that carry a playable marker now, ascending.
+    std::vector<int> MarkedSlots() const;
+    // Shows a marker on every slot the player may play to while the window waits for the
+    // player's move, and hides them otherwise (a sequence runs, the computer is to move, the
+    // choice is off). Called whenever one of those changes.
+    void RefreshPlayableMarkers();
+    // Game > Hint (H): marks for a while the slot the All-Star level would play with the
+    // player's top card. Nothing while a sequence runs or the computer is to move.
+    QAction* GameHintAction = nullptr;
+    void ShowHint();
+    int HintedSlot() const; // the slot the hint marks now, -1 for none
+    static constexpr int HintMs = 2000;
+    // The outcome of a shot, "Goal!" or "Saved!", over the middle of the table, fading out
+    // within ShotOutcomeMs without holding anything up. Nothing with Announce Goals and
+    // Saves off.
+    void ShowShotOutcome(bool Goal);
+    bool ShotOutcomeShown() const; // still on the table, fading
+    static constexpr int ShotOutcomeMs = 1000;
+
+protected:
+    void HideHint();
+    // A press at (X, Y) of the table on Slot, which the player may not play to: the rule
+    // that refuses it, in a tooltip there. Nothing for a slot the player may play to, or
+    // off the slots.
+    void ExplainRefusal(int Slot, int X, int Y);
+    // A press on a card is a press on its slot, so a refused one can say why; the reason
+    // shows once the button is released, which would otherwise take the tooltip away.
+    void PassCardPressesToSlots();
+    QString FRefusalTip; // waiting for the release of the press it explains
+    QPoint FRefusalTipAt;
+    TBitmapLayer* FShotLayer = nullptr; // made when first shown
+    QVariantAnimation* FShotFade = nullptr;
+    // The window waits for the player's click: no sequence runs and the turn is marked.
+    bool PlayerToMove() const;
+    // A layer over the table of Picture, hidden, that passes presses on to the slot below.
+    TBitmapLayer* AddOverlayLayer(const TBitmap32& Picture);
+    TBitmapLayer* FMarkerLayers[SlotCount + 1] = {}; // made when first shown
+    TBitmapLayer* FHintLayer = nullptr;              // made when first shown
+    int FHintedSlot = -1;
+    QTimer* FHintTimer = nullptr;
 
     friend class TMainFormTestAccess; // tests reach the private engine and presentation
 };

@@ -239,10 +239,14 @@ void TMainForm::CreateMenu()
     HelpAboutAction = makeAction("HelpAboutAction", QStringLiteral("&About..."), QKeySequence(),
                                  &TMainForm::HelpAboutActionExecute, 1);
 
+    GameHintAction = makeAction("GameHintAction", QStringLiteral("&Hint"), QKeySequence(Qt::Key_H),
+                                &TMainForm::ShowHint, -1);
+
     QMenu* game = ActionMainMenuBar1->addMenu(QStringLiteral("&Game"));
     game->setObjectName(QStringLiteral("GameMenu"));
     SetMenuColours(*game);
     game->addAction(FileNewGameAction);
+    game->addAction(GameHintAction);
     game->addSeparator();
     game->addAction(FileOptionsAction);
     game->addAction(FileScoreAction);
@@ -269,6 +273,19 @@ void TMainForm::CreateMenu()
     view->addAction(ViewZoomInAction);
     view->addAction(ViewZoomOutAction);
     view->addAction(ViewActualSizeAction);
+    view->addSeparator();
+    ViewShowPlayableAction =
+        makeAction("ViewShowPlayableAction", QStringLiteral("Show &Playable Slots"), QKeySequence(),
+                   &TMainForm::ViewShowPlayableActionExecute, -1);
+    ViewShowPlayableAction->setCheckable(true);
+    ViewShowPlayableAction->setChecked(FShowPlayable);
+    ViewAnnounceShotsAction =
+        makeAction("ViewAnnounceShotsAction", QStringLiteral("Announce &Goals and Saves"),
+                   QKeySequence(), &TMainForm::ViewAnnounceShotsActionExecute, -1);
+    ViewAnnounceShotsAction->setCheckable(true);
+    ViewAnnounceShotsAction->setChecked(FAnnounceShots);
+    view->addAction(ViewShowPlayableAction);
+    view->addAction(ViewAnnounceShotsAction);
 
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));
@@ -403,6 +420,13 @@ void TMainForm::LoadView()
     try {
         TIniDocument ini(OptionsDialog->SettingsPath());
         percent = ini.ReadInteger(Settings::ViewSection, Settings::KeyZoom, Settings::DefaultZoom);
+        FShowPlayable = ini.ReadBool(Settings::ViewSection, Settings::KeyShowPlayable,
+                                     Settings::DefaultShowPlayable);
+        FAnnounceShots = ini.ReadBool(Settings::ViewSection, Settings::KeyAnnounceShots,
+                                      Settings::DefaultAnnounceShots);
+        ViewShowPlayableAction->setChecked(FShowPlayable);
+        ViewAnnounceShotsAction->setChecked(FAnnounceShots);
+        RefreshPlayableMarkers();
     } catch (const std::exception&) {
         // The options dialog reports an unreadable file; the table keeps its designed size.
         return;
@@ -427,6 +451,32 @@ void TMainForm::SaveView()
         ini.UpdateFile();
     } catch (const std::exception&) {
         // The window is closing: the next run simply starts at the size it last knew.
+    }
+}
+
+void TMainForm::ViewShowPlayableActionExecute()
+{
+    FShowPlayable = ViewShowPlayableAction->isChecked();
+    SaveViewChoice(Settings::KeyShowPlayable, FShowPlayable);
+    RefreshPlayableMarkers();
+}
+
+void TMainForm::ViewAnnounceShotsActionExecute()
+{
+    FAnnounceShots = ViewAnnounceShotsAction->isChecked();
+    SaveViewChoice(Settings::KeyAnnounceShots, FAnnounceShots);
+}
+
+void TMainForm::SaveViewChoice(const QString& Key, bool Value)
+{
+    if (!OptionsDialog)
+        return;
+    try {
+        TIniDocument ini(OptionsDialog->SettingsPath());
+        ini.WriteBool(Settings::ViewSection, Key, Value);
+        ini.UpdateFile();
+    } catch (const std::exception&) {
+        // An unwritable file keeps the choice for this run; the next starts from the default.
     }
 }
 

@@ -32,6 +32,12 @@ inline const QString KeyZoom = QStringLiteral("Zoom");
 inline constexpr int DefaultZoom = 100;
 inline constexpr int MinZoom = 100; // the designed size
 inline constexpr int MaxZoom = 800; // a guard against nonsense, far beyond any screen
+// What the table shows beyond the bare game: the slots the player may play to, and the
+// outcome of every shot.
+inline const QString KeyShowPlayable = QStringLiteral("ShowPlayableSlots");
+inline constexpr bool DefaultShowPlayable = true;
+inline const QString KeyAnnounceShots = QStringLiteral("AnnounceGoalsAndSaves");
+inline constexpr bool DefaultAnnounceShots = true;
 
 } // namespace Settings
 

@@ -14,13 +14,19 @@
 
 TMainForm::TSequence::TSequence(TMainForm& form) : FForm(form)
 {
-    ++FForm.FSequenceDepth;
+    // What the table offers the player goes while cards move.
+    if (++FForm.FSequenceDepth == 1)
+        FForm.RefreshPlayableMarkers();
 }
 
 TMainForm::TSequence::~TSequence()
 {
-    if (--FForm.FSequenceDepth > 0 || !FForm.SequenceAborted())
+    if (--FForm.FSequenceDepth > 0)
         return;
+    if (!FForm.SequenceAborted()) {
+        FForm.RefreshPlayableMarkers();
+        return;
+    }
     if (std::uncaught_exceptions() > 0) {
         // Unwinding from a failure: carry the command out from the event loop instead.
         TMainForm* form = &FForm;

@@ -75,8 +75,10 @@ void TMainForm::HotSpotMouseDown(TBitmapLayer* /*Sender*/, Qt::MouseButton /*But
     // The marks decide; the lit frame only shows that the pointer came there. A frame lit
     // during the last flight may belong to a slot the new top card cannot play to.
     const int found = SlotAt(X, Y);
-    if (!PlayerMayPlay(found) || FHotSpotRects[found].HSLayer->Bitmap().MasterAlpha() != 255)
+    if (!PlayerMayPlay(found) || FHotSpotRects[found].HSLayer->Bitmap().MasterAlpha() != 255) {
+        ExplainRefusal(found, X, Y);
         return;
+    }
 
     CarryOutMove(tuPlayer, found);
     NextMove(FMatch.Turn());

@@ -166,6 +166,20 @@ public:
     // The slot Level would play as the computer here (its random draws from a copy of the
     // match's generator, so asking changes nothing).
     int LevelChoice(TSkillLevel Level) const;
+    // The slot Level would play for Side here. The levels choose as the computer, so for
+    // the player the computer's choice in the mirrored position is mirrored back: it is the
+    // hint of what that level would do in the player's place.
+    int LevelChoiceFor(TTurn Side, TSkillLevel Level) const;
+    // The same position seen from the other side: the card in slot s (2..13) moves to
+    // 15 - s, every face-down card changes colour, and the turn, the goals and what each
+    // side remembers of its last saved shot change sides. Pack, clock and generator stay.
+    TMatch Mirrored() const;
+    // Slot s of one side's line-up as the other side's: 15 - s; the pack and the discard
+    // pile stay.
+    static constexpr int MirroredSlot(int Slot)
+    {
+        return Slot == slotPack || Slot == slotDiscard ? Slot : SlotCount + 1 - Slot;
+    }
 
     // --- The turn engine --------------------------------------------------------------------
     // Marks the slots Side may play to. False, with nothing marked, when the period is over.

@@ -28,8 +28,8 @@ TEST_F(ShellTest, StatisticsFollowsScoreInTheGameMenu)
         items << (action->isSeparator()
                       ? QStringLiteral("-")
                       : action->text() + QLatin1Char('|') + action->shortcut().toString());
-    EXPECT_EQ(QStringList({"&New Game|F2", "-", "&Options...|F7", "&Score...|F9", "S&tatistics...|",
-                           "-", "&Exit|"}),
+    EXPECT_EQ(QStringList({"&New Game|F2", "&Hint|H", "-", "&Options...|F7", "&Score...|F9",
+                           "S&tatistics...|", "-", "&Exit|"}),
               items);
 }
 

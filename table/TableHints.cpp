@@ -1,0 +1,244 @@
+// What the table offers the player beyond the bare game: a marker on every slot the top
+// card may go to, the hint of the strongest level's move, and the reason a press was
+// refused. Markers and hint are layers of the table, so they scale with it; they change
+// only when the turn, the choice or the hint does, and cost nothing while the game waits.
+
+#include "app/Main.h"
+#include "game/Refusals.h"
+#include "table/TableLook.h"
+
+#include <QEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTimer>
+#include <QToolTip>
+
+#include <cmath>
+
+namespace {
+
+// Pale yellow on a dark edge: it reads on the green cloth, on white card faces and on both
+// card backs, and needs no telling red from green.
+const QColor MarkerLight(255, 240, 150);
+const QColor MarkerEdge(25, 25, 25);
+
+// A card-sized picture drawn by Draw in the table's own pixels, at Ratio device pixels
+// per pixel.
+template <typename TDraw> QImage CardOverlay(qreal Ratio, TDraw Draw)
+{
+    QImage image(int(std::ceil(CardWidth * Ratio)), int(std::ceil(CardHeight * Ratio)),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(Ratio, Ratio);
+    Draw(painter);
+    painter.end();
+    return image.convertToFormat(QImage::Format_ARGB32);
+}
+
+// Four corner ticks just inside the card: a quiet sign that leaves the card readable and
+// stays apart from the hover frame, which runs all round outside it.
+QImage MarkerPicture(qreal Ratio)
+{
+    return CardOverlay(Ratio, [](QPainter& P) {
+        constexpr qreal Inset = 2.5; // clear of the card's index as far as it goes
+        constexpr qreal Arm = 10;
+        QPainterPath ticks;
+        const qreal right = CardWidth - Inset;
+        const qreal bottom = CardHeight - Inset;
+        const auto tick = [&ticks](QPointF Corner, qreal Dx, qreal Dy) {
+            ticks.moveTo(Corner.x() + Dx * Arm, Corner.y());
+            ticks.lineTo(Corner);
+            ticks.lineTo(Corner.x(), Corner.y() + Dy * Arm);
+        };
+        tick({Inset, Inset}, 1, 1);
+        tick({right, Inset}, -1, 1);
+        tick({Inset, bottom}, 1, -1);
+        tick({right, bottom}, -1, -1);
+        P.setBrush(Qt::NoBrush);
+        P.setPen(QPen(MarkerEdge, 4, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        P.drawPath(ticks);
+        P.setPen(QPen(MarkerLight, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        P.drawPath(ticks);
+    });
+}
+
+// The hint: the whole card washed light and framed in white on a dark edge, bolder than
+// the markers' corners and inside the card where the hover frame runs outside it.
+QImage HintPicture(qreal Ratio)
+{
+    return CardOverlay(Ratio, [](QPainter& P) {
+        const QRectF card(0, 0, CardWidth, CardHeight);
+        P.fillRect(card, QColor(255, 255, 255, 70));
+        P.setBrush(Qt::NoBrush);
+        const QRectF edge = card.adjusted(2.5, 2.5, -2.5, -2.5);
+        P.setPen(QPen(MarkerEdge, 5));
+        P.drawRect(edge);
+        P.setPen(QPen(Qt::white, 3));
+        P.drawRect(edge);
+    });
+}
+
+TBitmap32 ScaledPicture(QImage (*Draw)(qreal))
+{
+    TBitmap32 picture(Draw(1));
+    picture.SetRenderer(Draw);
+    picture.SetDrawMode(dmBlend);
+    picture.SetMasterAlpha(0);
+    return picture;
+}
+
+} // namespace
+
+TBitmapLayer* TMainForm::AddOverlayLayer(const TBitmap32& Picture)
+{
+    TBitmapLayer* layer = FGameTableImage->Layers().Add();
+    layer->Bitmap().Assign(Picture);
+    layer->Bitmap().SetDrawMode(dmBlend);
+    layer->Bitmap().SetMasterAlpha(0);
+    // The topmost layer hears a press: the slot underneath decides what it means.
+    layer->OnMouseDown = [this](TBitmapLayer* Sender, Qt::MouseButton Button,
+                                Qt::KeyboardModifiers Shift, int X,
+                                int Y) { HotSpotMouseDown(Sender, Button, Shift, X, Y); };
+    return layer;
+}
+
+bool TMainForm::PlayerToMove() const
+{
+    if (SequenceRunning() || !FCanMoveCard || FMatch.Turn() != tuPlayer)
+        return false;
+    // Marked for the player's turn: the turn has been handed over and the period goes on.
+    for (int slot = 1; slot <= SlotCount; ++slot)
+        if (FMatch.Canplay(slot))
+            return true;
+    return false;
+}
+
+void TMainForm::RefreshPlayableMarkers()
+{
+    if (FGameTableImage == nullptr)
+        return;
+    // A hint is for the move the player was about to make.
+    if (!PlayerToMove())
+        HideHint();
+    std::vector<int> playable;
+    if (FShowPlayable && PlayerToMove())
+        playable = FMatch.Playable(tuPlayer);
+    if (playable.empty() && FMarkerLayers[slotPack] == nullptr)
+        return; // never shown: nothing to hide
+    if (FMarkerLayers[slotPack] == nullptr) {
+        const TBitmap32 picture = ScaledPicture(MarkerPicture);
+        for (int slot = 1; slot <= SlotCount; ++slot) {
+            FMarkerLayers[slot] = AddOverlayLayer(picture);
+            FMarkerLayers[slot]->SetLocation(FHotSpotRects[slot].HotSpotLocation);
+        }
+    }
+    for (int slot = 1; slot <= SlotCount; ++slot) {
+        TBitmapLayer* marker = FMarkerLayers[slot];
+        const bool shown = std::ranges::find(playable, slot) != playable.end();
+        // Above the cards that moved since the markers were last shown.
+        if (shown)
+            marker->BringToFront();
+        marker->Bitmap().SetMasterAlpha(shown ? 255 : 0);
+    }
+}
+
+std::vector<int> TMainForm::MarkedSlots() const
+{
+    std::vector<int> slots;
+    for (int slot = 1; slot <= SlotCount; ++slot)
+        if (FMarkerLayers[slot] != nullptr && FMarkerLayers[slot]->Bitmap().Shows())
+            slots.push_back(slot);
+    return slots;
+}
+
+void TMainForm::ShowHint()
+{
+    if (FGameTableImage == nullptr || !PlayerToMove())
+        return;
+    const int slot = FMatch.LevelChoiceFor(tuPlayer, slAllStar);
+    if (slot < 1 || slot > SlotCount)
+        return;
+    if (FHintLayer == nullptr) {
+        FHintLayer = AddOverlayLayer(ScaledPicture(HintPicture));
+        FHintTimer = new QTimer(this);
+        FHintTimer->setSingleShot(true);
+        connect(FHintTimer, &QTimer::timeout, this, [this] { HideHint(); });
+    }
+    FHintedSlot = slot;
+    FHintLayer->SetLocation(FHotSpotRects[slot].HotSpotLocation);
+    FHintLayer->BringToFront();
+    FHintLayer->Bitmap().SetMasterAlpha(255);
+    FHintTimer->start(HintMs); // asked again, the two seconds start again
+}
+
+void TMainForm::HideHint()
+{
+    if (FHintLayer == nullptr || FHintedSlot == -1)
+        return;
+    FHintTimer->stop();
+    FHintLayer->Bitmap().SetMasterAlpha(0);
+    FHintedSlot = -1;
+}
+
+int TMainForm::HintedSlot() const
+{
+    return FHintedSlot;
+}
+
+void TMainForm::ExplainRefusal(int Slot, int X, int Y)
+{
+    if (Slot < 1 || Slot > SlotCount)
+        return;
+    const std::string text = RefusalText(FMatch, Slot);
+    if (text.empty())
+        return;
+    const QPoint at = FGameTableImage->WidgetRect(QRect(X, Y, 1, 1)).topLeft();
+    FRefusalTip = QString::fromStdString(text);
+    FRefusalTipAt = FGameTableImage->mapToGlobal(at);
+}
+
+namespace {
+
+// Shows the reason of a refused press when its button comes up: a tooltip shown during
+// the press would be hidden by the release.
+class TRefusalTipOnRelease : public QObject
+{
+public:
+    TRefusalTipOnRelease(QWidget& Table, QString& Tip, const QPoint& At)
+        : QObject(&Table), FTable(Table), FTip(Tip), FAt(At)
+    {
+        Table.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* /*Watched*/, QEvent* Event) override
+    {
+        if (Event->type() == QEvent::MouseButtonRelease && !FTip.isEmpty()) {
+            QToolTip::showText(FAt, FTip, &FTable);
+            FTip.clear();
+        }
+        return false;
+    }
+
+private:
+    QWidget& FTable;
+    QString& FTip;
+    const QPoint& FAt;
+};
+
+} // namespace
+
+void TMainForm::PassCardPressesToSlots()
+{
+    new TRefusalTipOnRelease(*FGameTableImage, FRefusalTip, FRefusalTipAt);
+    for (int i = 1; i <= CardCount; ++i) {
+        TBitmapLayer* layer = FPackOfCards.Card(i).Layer;
+        if (layer == nullptr)
+            continue;
+        layer->OnMouseDown = [this](TBitmapLayer* Sender, Qt::MouseButton Button,
+                                    Qt::KeyboardModifiers Shift, int X,
+                                    int Y) { HotSpotMouseDown(Sender, Button, Shift, X, Y); };
+    }
+}

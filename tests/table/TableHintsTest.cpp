@@ -1,0 +1,292 @@
+// What the table offers the player on top of the game: the playable markers over a table
+// of positions, compared with the rules engine's own answer for the same position.
+
+#include "TableFixture.h"
+
+#include <QAction>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QToolTip>
+
+#include <vector>
+
+namespace {
+
+// A window whose table holds a position laid out card by card, the player to move.
+class HintsFixture : public TableFixture
+{
+protected:
+    void SetUp() override
+    {
+        TableFixture::SetUp();
+        (F().*A::BuildScoreboard)(QStringLiteral("Player"));
+        ShufflePack();
+    }
+
+    static constexpr int TopIndex = 30;
+
+    // The position laid out in the match (the player to move, no beaten cards to fade
+    // first) and shown on the table.
+    void LayOut(const std::vector<TCardAt>& Cards, TCardValue Top, uint8_t TopKind = kindFaceUp)
+    {
+        M().SetUpPosition(Cards, Top, TopKind, TopIndex, tuPlayer);
+        (F().*A::ShowPosition)();
+    }
+
+    // The player's turn begins as the window starts it: inside a sequence of its own.
+    void PlayersTurn()
+    {
+        A::TSequence sequence(F());
+        (F().*A::NextMove)(tuPlayer);
+    }
+};
+
+std::vector<TCardAt> Full(TCardValue Computer, TCardValue Player)
+{
+    std::vector<TCardAt> cards;
+    for (int slot = 2; slot <= 13; ++slot)
+        cards.push_back({slot, slot <= 7 ? Computer : Player});
+    return cards;
+}
+
+std::vector<TCardAt> Without(std::vector<TCardAt> Cards, std::vector<int> Slots)
+{
+    std::erase_if(Cards, [&](const TCardAt& at) { return std::ranges::count(Slots, at.Slot); });
+    return Cards;
+}
+
+struct TMarkerCase
+{
+    const char* Name;
+    std::vector<TCardAt> Cards;
+    TCardValue Top;
+    uint8_t TopKind;
+    std::vector<int> Expected;
+    friend void PrintTo(const TMarkerCase& Case, std::ostream* Out) { *Out << Case.Name; }
+};
+
+class MarkerPositions : public HintsFixture, public ::testing::WithParamInterface<TMarkerCase>
+{
+};
+
+TEST_P(MarkerPositions, TheMarkersAreTheEnginesPlayableSlots)
+{
+    const TMarkerCase& c = GetParam();
+    TMatch engine;
+    engine.SetUpPosition(c.Cards, c.Top, c.TopKind, TopIndex, tuPlayer);
+    ASSERT_EQ(engine.Playable(tuPlayer), c.Expected);
+
+    LayOut(c.Cards, c.Top, c.TopKind);
+    PlayersTurn();
+    EXPECT_EQ(F().MarkedSlots(), c.Expected);
+    // Each marker lies on its slot's card place, above every card.
+    for (int slot : F().MarkedSlots()) {
+        const TBitmapLayer* marker = Table().Layers().HitTest(Slot(slot).HotSpotLocation.Left + 1,
+                                                              Slot(slot).HotSpotLocation.Top + 1);
+        ASSERT_NE(marker, nullptr);
+        EXPECT_EQ(marker->Location(), Slot(slot).HotSpotLocation) << "slot " << slot;
+        EXPECT_TRUE(marker->Bitmap().Shows()) << "slot " << slot;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Positions, MarkerPositions,
+    ::testing::Values(
+        TMarkerCase{"OnlyTheDiscardPile", Full(cvKing, cvFive), cvSeven, kindFaceUp, {14}},
+        TMarkerCase{"TheForwardsItBeats", Full(cvFive, cvKing), cvSeven, kindFaceUp, {5, 6, 7}},
+        TMarkerCase{"EqualRankBeatsToo", Full(cvSeven, cvKing), cvSeven, kindFaceUp, {5, 6, 7}},
+        TMarkerCase{
+            "OwnVacancies", Without(Full(cvKing, cvFive), {8, 11}), cvSeven, kindFaceUp, {8, 11}},
+        TMarkerCase{"FaceDownGoesToTheGoalOrIsTurned",
+                    Without(Full(cvKing, cvFive), {13}),
+                    cvSeven,
+                    kindPlayerBack,
+                    {1, 13}},
+        TMarkerCase{"AnUncoveredDefender",
+                    Without(Full(cvFive, cvKing), {5, 6}),
+                    cvSix,
+                    kindFaceUp,
+                    {3, 4, 7}},
+        TMarkerCase{
+            "TheOpenGoal", Without(Full(cvKing, cvFive), {3, 5}), cvSeven, kindFaceUp, {2}}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// The markers go while cards move and the computer plays, and come back for the next
+// move of the player.
+TEST_F(HintsFixture, TheMarkersHideWhileASequenceRunsOrTheComputerIsToMove)
+{
+    LayOut(Full(cvFive, cvKing), cvSeven);
+    PlayersTurn();
+    ASSERT_EQ(F().MarkedSlots(), (std::vector<int>{5, 6, 7}));
+    {
+        A::TSequence sequence(F());
+        EXPECT_EQ(F().MarkedSlots(), std::vector<int>{});
+        Slot(6).Card->Layer->BringToFront(); // a card moved meanwhile
+    }
+    EXPECT_EQ(F().MarkedSlots(), (std::vector<int>{5, 6, 7}));
+    const TFloatRect& place = Slot(6).HotSpotLocation;
+    const TBitmapLayer* top = Table().Layers().HitTest(place.Left + 1, place.Top + 1);
+    EXPECT_NE(top, Slot(6).Card->Layer) << "the marker lies under the card";
+
+    M().SetTurn(tuComputer);
+    F().RefreshPlayableMarkers();
+    EXPECT_EQ(F().MarkedSlots(), std::vector<int>{});
+}
+
+// With the choice off nothing is drawn at all: the table keeps the layers it had.
+TEST_F(HintsFixture, WithTheChoiceOffNoMarkerIsDrawn)
+{
+    const int layers = Table().Layers().Count();
+    F().ViewShowPlayableAction->trigger();
+    ASSERT_FALSE(F().ShowsPlayable());
+    LayOut(Full(cvFive, cvKing), cvSeven);
+    PlayersTurn();
+    EXPECT_EQ(F().MarkedSlots(), std::vector<int>{});
+    EXPECT_EQ(Table().Layers().Count(), layers);
+
+    // Switched on while the player is to move: the markers come at once; off, they go.
+    F().ViewShowPlayableAction->trigger();
+    EXPECT_EQ(F().MarkedSlots(), (std::vector<int>{5, 6, 7}));
+    F().ViewShowPlayableAction->trigger();
+    EXPECT_EQ(F().MarkedSlots(), std::vector<int>{});
+}
+
+// Hint: the slot All-Star would play in the player's place, marked for two seconds, above
+// the cards; the wings case of the engine's own hint table.
+TEST_F(HintsFixture, HintMarksAllStarsSlotForTwoSeconds)
+{
+    std::vector<TCardAt> cards = Full(cvTwo, cvKing);
+    for (TCardAt change :
+         std::vector<TCardAt>{{3, cvKing}, {4, cvQueen}, {5, cvTwo}, {6, cvSix}, {7, cvFour}})
+        std::ranges::replace_if(
+            cards, [&](const TCardAt& at) { return at.Slot == change.Slot; }, change);
+    LayOut(cards, cvSeven);
+    PlayersTurn();
+    EXPECT_EQ(F().GameHintAction->shortcut(), QKeySequence(Qt::Key_H));
+
+    QElapsedTimer clock;
+    clock.start();
+    F().GameHintAction->trigger();
+    ASSERT_EQ(F().HintedSlot(), 7);
+    const TFloatRect& place = Slot(7).HotSpotLocation;
+    const TBitmapLayer* hint = Table().Layers().HitTest(place.Left + 1, place.Top + 1);
+    ASSERT_NE(hint, nullptr);
+    EXPECT_EQ(hint->Location(), place);
+    EXPECT_TRUE(hint->Bitmap().Shows());
+    // Distinct from the marker on the same slot.
+    EXPECT_NE(hint->Bitmap().Image(), Table().Layers().Items(hint->Index() - 1)->Bitmap().Image());
+
+    ASSERT_TRUE(QTest::qWaitFor([this] { return F().HintedSlot() == -1; }, 5000));
+    EXPECT_GE(clock.elapsed(), 1900);
+    EXPECT_LE(clock.elapsed(), 4000);
+    EXPECT_FALSE(hint->Bitmap().Shows());
+    EXPECT_EQ(F().MarkedSlots(), (std::vector<int>{5, 6, 7}));
+}
+
+TEST_F(HintsFixture, NoHintWhileASequenceRunsOrTheComputerIsToMove)
+{
+    LayOut(Full(cvFive, cvKing), cvSeven);
+    PlayersTurn();
+    {
+        A::TSequence sequence(F());
+        F().GameHintAction->trigger();
+        EXPECT_EQ(F().HintedSlot(), -1);
+    }
+    M().SetTurn(tuComputer);
+    F().GameHintAction->trigger();
+    EXPECT_EQ(F().HintedSlot(), -1);
+
+    // A hint shown goes as soon as a sequence starts.
+    M().SetTurn(tuPlayer);
+    F().GameHintAction->trigger();
+    ASSERT_NE(F().HintedSlot(), -1);
+    A::TSequence sequence(F());
+    EXPECT_EQ(F().HintedSlot(), -1);
+}
+
+// A refused press says why, whether it lands on a card or on an empty place; a press
+// while a sequence runs says nothing.
+struct TRefusedPress
+{
+    int Slot;
+    const char* Text;
+};
+
+class RefusedPress : public HintsFixture, public ::testing::WithParamInterface<TRefusedPress>
+{
+protected:
+    void PressOn(int slot)
+    {
+        const TFloatRect& r = Slot(slot).HotSpotLocation;
+        PressAt(int(r.Left + r.Right) / 2, int(r.Top + r.Bottom) / 2);
+    }
+    // The tooltip label appears from the event loop.
+    static QString ShownTip()
+    {
+        (void)QTest::qWaitFor([] { return QToolTip::isVisible(); }, 1000);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    }
+    void SetUp() override
+    {
+        HintsFixture::SetUp();
+        // A tooltip shows only over a window on the screen; no series starts by itself.
+        F().*A::FActivated = true;
+        F().show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&F()));
+    }
+};
+
+TEST_P(RefusedPress, ShowsTheRuleAtThePointer)
+{
+    // The computer's forwards are Nines, a Four on top; its slot 5 left empty.
+    std::vector<TCardAt> cards = Without(Full(cvNine, cvKing), {5});
+    LayOut(cards, cvFour);
+    PlayersTurn();
+    QToolTip::hideText();
+    const uint8_t top = Pack().bTopCardsIndex;
+    PressOn(GetParam().Slot);
+    EXPECT_EQ(ShownTip().toStdString(), GetParam().Text);
+    EXPECT_EQ(Pack().bTopCardsIndex, top); // nothing moved
+    EXPECT_TRUE(F().*A::FCanMoveCard);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Slots, RefusedPress,
+    ::testing::Values(
+        TRefusedPress{6,
+                      "A Four cannot beat the Nine: a forward falls to an equal or higher card."},
+        TRefusedPress{5, "There is no card here to beat."},
+        TRefusedPress{4,
+                      "A Four cannot beat the Nine: a defender falls to an equal or higher card."},
+        TRefusedPress{2, "The goal is not open yet."},
+        TRefusedPress{9, "Your King already holds this place."},
+        TRefusedPress{1, "Only a face-down card of your colour is turned over."},
+        TRefusedPress{14, ""}), // playable: the press simply waits for the lit frame
+    [](const auto& info) { return "Slot" + std::to_string(info.param.Slot); });
+
+TEST_F(HintsFixture, APressWhileASequenceRunsSaysNothing)
+{
+    LayOut(Full(cvNine, cvKing), cvFour);
+    PlayersTurn();
+    QToolTip::hideText();
+    A::TSequence sequence(F());
+    const TFloatRect& r = Slot(6).HotSpotLocation;
+    PressAt(int(r.Left) + 20, int(r.Top) + 20);
+    EXPECT_FALSE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 500))
+        << QToolTip::text().toStdString();
+}
+
+// Without the markers no layer lies over the cards but their own: a press on a card still
+// reaches its slot.
+TEST_P(RefusedPress, AlsoWithTheMarkersOff)
+{
+    F().ViewShowPlayableAction->trigger();
+    ASSERT_FALSE(F().ShowsPlayable());
+    LayOut(Without(Full(cvNine, cvKing), {5}), cvFour);
+    PlayersTurn();
+    QToolTip::hideText();
+    PressOn(GetParam().Slot);
+    EXPECT_EQ(ShownTip().toStdString(), GetParam().Text);
+}
+
+} // namespace
