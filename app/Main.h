@@ -12,6 +12,7 @@
 #include "platform/Image32.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -127,6 +128,10 @@ protected:
     void SwitchTurn(TTurn Turn);
     void HotSpotMouseDown(TBitmapLayer* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
                           int X, int Y);
+    // The player's move to Slot, from a click or a key: nothing while another sequence runs
+    // or when the player may not play there. Lit: the slot's frame was lit when pressed
+    // (a click counts only then). True when the move was made.
+    bool PlaySlot(int Slot, bool Lit = true);
     void ComputerMove();
     // Carries out side's move to Slot in the engine and shows it; returns true when the
     // move passes the turn.
@@ -241,6 +246,28 @@ protected:
     int FLoadedZoomPercent = 0;
     QString FPlayerShownName; // the strip's name before any cut to fit
     QWidget* FTableMargin = nullptr; // the green round the panel, the window's centre
+
+    // --- Keyboard play and screen reader (table/TableKeyboard.cpp, TableAccessible.cpp,
+    // TableRefusal.cpp) --------------------------------------------------------------------
+    void BuildTableKeyboard(); // the focus frame, and the table's accessible slots
+    void BuildTableAccessible();
+    // The table's keys and focus changes; true when the event was used.
+    bool TableKeyboardEvent(QEvent* e);
+    void SetFocusSlot(int Slot);
+    void ShowFocusFrame(); // on FFocusSlot while the table has the keyboard focus
+    // Space or Enter: plays the focused slot as a click would, or says why it may not.
+    void PlayFocusedSlot();
+    void ShowRefusal(int Slot);
+    QRect SlotWidgetRect(int Slot) const; // the slot's card rectangle in the table's pixels
+    void Announce(const std::string& Text);
+    void AnnounceMove(TTurn Side, int Slot, const TSteps& Steps);
+    void AnnounceTurn();
+    void AnnouncePeriodEnd();
+    void TableChanged(); // the slots' names and states may have changed
+    void TableFocusMoved(); // the focus frame moved
+    int FFocusSlot = slotPack;
+    TBitmapLayer* FFocusLayer = nullptr;
+    QLabel* FAnnouncer = nullptr;
 
     friend class TMainFormTestAccess; // tests reach the private engine and presentation
 };
