@@ -18,6 +18,7 @@
 class QAction;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QMenuBar;
 class TThreadedTimer;
 class TBCImageList;
@@ -263,11 +264,12 @@ protected:
     void AnnounceMove(TTurn Side, int Slot, const TSteps& Steps);
     void AnnounceTurn();
     void AnnouncePeriodEnd();
-    void TableChanged(); // the slots' names and states may have changed
+    void TableChanged();    // the slots' names and states may have changed
     void TableFocusMoved(); // the focus frame moved
     int FFocusSlot = slotPack;
     TBitmapLayer* FFocusLayer = nullptr;
-    QLabel* FAnnouncer = nullptr;
+    QLineEdit* FAnnouncer = nullptr;
+    int FAnnouncedTurn = -1; // the side whose turn was last announced, -1 for none
 
     friend class TMainFormTestAccess; // tests reach the private engine and presentation
 };

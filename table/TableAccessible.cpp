@@ -8,7 +8,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
-#include <QLabel>
+#include <QLineEdit>
 #include <QWidget>
 #include <QWindow>
 
@@ -31,7 +31,12 @@ TTableAccessHolder* HolderOf(QObject* Object)
 {
     if (Object == nullptr || !Object->isWidgetType())
         return nullptr;
-    return Object->findChild<TTableAccessHolder*>(QString(), Qt::FindDirectChildrenOnly);
+    // No meta-object of its own, so found by its C++ type: findChild would take any child.
+    for (QObject* child : Object->children()) {
+        if (auto* holder = dynamic_cast<TTableAccessHolder*>(child))
+            return holder;
+    }
+    return nullptr;
 }
 
 class TSlotAccessible : public QAccessibleInterface, public QAccessibleActionInterface
@@ -265,19 +270,26 @@ void TMainForm::BuildTableAccessible()
     };
     table::InstallTableAccess(FGameTableImage, std::move(access));
 
-    // The live line: a label out of sight whose name is each announcement in turn.
-    FAnnouncer = new QLabel(CardTablePanel);
+    // The live line: a hidden read-only line whose text (and name) is each announcement in
+    // turn. Hidden, it stays out of the texts a reader finds on the window (the
+    // scoreboard) and out of the Tab order; a new text still reaches assistive technology
+    // as text inserted, with the words in the event, so a reader that gets round to it
+    // late misses nothing.
+    FAnnouncer = new QLineEdit(CardTablePanel);
     FAnnouncer->setObjectName(QStringLiteral("announcer"));
+    FAnnouncer->setReadOnly(true);
+    FAnnouncer->setFocusPolicy(Qt::NoFocus);
     FAnnouncer->setAccessibleDescription(QStringLiteral("What happens at the table"));
-    FAnnouncer->setGeometry(0, 0, 0, 0);
+    FAnnouncer->hide();
 }
 
 void TMainForm::Announce(const std::string& Text)
 {
     if (FAnnouncer == nullptr || Text.empty())
         return;
-    FAnnouncer->setAccessibleName(QString::fromStdString(Text));
-    FAnnouncer->setText(FAnnouncer->accessibleName());
+    const QString text = QString::fromStdString(Text);
+    FAnnouncer->setAccessibleName(text);
+    FAnnouncer->setText(text);
 }
 
 void TMainForm::TableFocusMoved()
@@ -299,12 +311,16 @@ void TMainForm::AnnounceMove(TTurn Side, int Slot, const TSteps& Steps)
 
 void TMainForm::AnnounceTurn()
 {
-    Announce(TurnSentence(FMatch));
+    // The player hears each next card; the computer's turn is said once, as it begins.
+    if (FMatch.Turn() == tuPlayer || FAnnouncedTurn != tuComputer)
+        Announce(TurnSentence(FMatch));
+    FAnnouncedTurn = FMatch.Turn();
     TableChanged();
 }
 
 void TMainForm::AnnouncePeriodEnd()
 {
+    FAnnouncedTurn = -1;
     Announce(PeriodEndSentence(FMatch));
     TableChanged();
 }

@@ -209,6 +209,13 @@ TEST_F(KeyboardTest, TheTableReadsAsFourteenNamedSlots)
         EXPECT_EQ(child->state().disabled, slot != 9) << slot;
         EXPECT_EQ(child->text(QAccessible::Description), slot == 9 ? "playable" : "") << slot;
     }
+    // Other widgets with child objects of their own stay what they are.
+    for (QWidget* other : std::vector<QWidget*>{F().CardTablePanel, &F()}) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(other);
+        ASSERT_NE(iface, nullptr);
+        EXPECT_NE(iface->text(QAccessible::Name), "Card table");
+        EXPECT_NE(iface->childCount(), SlotCount);
+    }
     EXPECT_EQ(table->child(table::ReadingIndex(11))->text(QAccessible::Name),
               "Your left defender: Five of Diamonds");
 
