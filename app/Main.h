@@ -14,11 +14,13 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class QAction;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QMenuBar;
 class QTimer;
 class QVariantAnimation;
@@ -142,6 +144,10 @@ protected:
     void SwitchTurn(TTurn Turn);
     void HotSpotMouseDown(TBitmapLayer* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
                           int X, int Y);
+    // The player's move to Slot, from a click or a key: nothing while another sequence runs
+    // or when the player may not play there. Lit: the slot's frame was lit when pressed
+    // (a click counts only then). True when the move was made.
+    bool PlaySlot(int Slot, bool Lit = true);
     void ComputerMove();
     // Carries out side's move to Slot in the engine and shows it; returns true when the
     // move passes the turn.
@@ -308,6 +314,7 @@ protected:
     // A press on a card is a press on its slot, so a refused one can say why; the reason
     // shows once the button is released, which would otherwise take the tooltip away.
     void PassCardPressesToSlots();
+    void PassPressesToSlot(TBitmapLayer* Layer); // a press on Layer is one on the slot below
     QString FRefusalTip; // waiting for the release of the press it explains
     QPoint FRefusalTipAt;
     TBitmapLayer* FShotLayer = nullptr; // made when first shown
@@ -320,6 +327,28 @@ protected:
     TBitmapLayer* FHintLayer = nullptr;              // made when first shown
     int FHintedSlot = -1;
     QTimer* FHintTimer = nullptr;
+    // --- Keyboard play and screen reader (table/TableKeyboard.cpp, TableAccessible.cpp,
+    // TableRefusal.cpp) --------------------------------------------------------------------
+    void BuildTableKeyboard(); // the focus frame, and the table's accessible slots
+    void BuildTableAccessible();
+    // The table's keys and focus changes; true when the event was used.
+    bool TableKeyboardEvent(QEvent* e);
+    void SetFocusSlot(int Slot);
+    void ShowFocusFrame(); // on FFocusSlot while the table has the keyboard focus
+    // Space or Enter: plays the focused slot as a click would, or says why it may not.
+    void PlayFocusedSlot();
+    void ShowRefusal(int Slot);
+    QRect SlotWidgetRect(int Slot) const; // the slot's card rectangle in the table's pixels
+    void Announce(const std::string& Text);
+    void AnnounceMove(TTurn Side, int Slot, const TSteps& Steps);
+    void AnnounceTurn();
+    void AnnouncePeriodEnd();
+    void TableChanged();    // the slots' names and states may have changed
+    void TableFocusMoved(); // the focus frame moved
+    int FFocusSlot = slotPack;
+    TBitmapLayer* FFocusLayer = nullptr;
+    QLineEdit* FAnnouncer = nullptr;
+    int FAnnouncedTurn = -1; // the side whose turn was last announced, -1 for none
 
     friend class TMainFormTestAccess; // tests reach the private engine and presentation
 };

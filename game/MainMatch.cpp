@@ -115,6 +115,7 @@ void TMainForm::EndPeriod()
 {
     // The goal cards are shown for the intermission.
     ShowSteps(FMatch.EndPeriod());
+    AnnouncePeriodEnd(); // for a screen reader
 
     // Every score of a game names first the side that moves first in it.
     const bool playerFirst = FMatch.GameDealer() == alPlayer;

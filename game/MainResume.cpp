@@ -107,5 +107,6 @@ bool TMainForm::RestoreMatch()
     ReadAnimSpeed();
     BuildScoreboard(StaticsDialog->PlayerName());
     ShowPosition();
+    TableChanged(); // a screen reader reads the table anew
     return true;
 }

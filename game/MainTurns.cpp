@@ -51,6 +51,7 @@ void TMainForm::SwitchTurn(TTurn Turn)
     FTurnArrowPlayerImage->Bitmap().SetMasterAlpha(computer ? 100 : 255);
     FTurnArrowComputerImage->Repaint();
     FTurnArrowPlayerImage->Repaint();
+    AnnounceTurn(); // for a screen reader
     // On the player's turn the engine now waits for a click.
     if (computer)
         ComputerMove();
@@ -59,9 +60,20 @@ void TMainForm::SwitchTurn(TTurn Turn)
 void TMainForm::HotSpotMouseDown(TBitmapLayer* /*Sender*/, Qt::MouseButton /*Button*/,
                                  Qt::KeyboardModifiers /*Shift*/, int X, int Y)
 {
-    // No move starts while cards are dealt or another sequence is under way.
+    // The marks decide; the lit frame only shows that the pointer came there. A frame lit
+    // during the last flight may belong to a slot the new top card cannot play to.
     if (!FCanMoveCard || SequenceRunning())
         return;
+    const int found = SlotAt(X, Y);
+    if (!PlaySlot(found, found >= 1 && FHotSpotRects[found].HSLayer->Bitmap().MasterAlpha() == 255))
+        ExplainRefusal(found, X, Y);
+}
+
+bool TMainForm::PlaySlot(int Slot, bool Lit)
+{
+    // No move starts while cards are dealt or another sequence is under way.
+    if (!FCanMoveCard || SequenceRunning() || !PlayerMayPlay(Slot) || !Lit)
+        return false;
     TSequence sequence(*this);
     FCanMoveCard = false;
     // Declared after the sequence, so clicks are accepted again before a command that
@@ -72,16 +84,9 @@ void TMainForm::HotSpotMouseDown(TBitmapLayer* /*Sender*/, Qt::MouseButton /*But
         ~TAcceptClicks() { Flag = true; }
     } acceptClicks{FCanMoveCard};
 
-    // The marks decide; the lit frame only shows that the pointer came there. A frame lit
-    // during the last flight may belong to a slot the new top card cannot play to.
-    const int found = SlotAt(X, Y);
-    if (!PlayerMayPlay(found) || FHotSpotRects[found].HSLayer->Bitmap().MasterAlpha() != 255) {
-        ExplainRefusal(found, X, Y);
-        return;
-    }
-
-    CarryOutMove(tuPlayer, found);
+    CarryOutMove(tuPlayer, Slot);
     NextMove(FMatch.Turn());
+    return true;
 }
 
 void TMainForm::ComputerMove()
@@ -109,6 +114,7 @@ bool TMainForm::CarryOutMove(TTurn Side, int Slot)
     TSteps steps;
     const bool passes = FMatch.Play(Side, Slot, steps);
     ShowSteps(steps);
+    AnnounceMove(Side, Slot, steps); // for a screen reader
     // The frame of the slot just played to goes dark (a shot's or a discard's has already).
     if (Side == tuPlayer && !passes)
         SetLayerOpacity(FHotSpotRects[Slot].HSLayer, 0);

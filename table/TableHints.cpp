@@ -97,11 +97,16 @@ TBitmapLayer* TMainForm::AddOverlayLayer(const TBitmap32& Picture)
     layer->Bitmap().Assign(Picture);
     layer->Bitmap().SetDrawMode(dmBlend);
     layer->Bitmap().SetMasterAlpha(0);
+    PassPressesToSlot(layer);
+    return layer;
+}
+
+void TMainForm::PassPressesToSlot(TBitmapLayer* Layer)
+{
     // The topmost layer hears a press: the slot underneath decides what it means.
-    layer->OnMouseDown = [this](TBitmapLayer* Sender, Qt::MouseButton Button,
+    Layer->OnMouseDown = [this](TBitmapLayer* Sender, Qt::MouseButton Button,
                                 Qt::KeyboardModifiers Shift, int X,
                                 int Y) { HotSpotMouseDown(Sender, Button, Shift, X, Y); };
-    return layer;
 }
 
 bool TMainForm::PlayerToMove() const
@@ -234,11 +239,7 @@ void TMainForm::PassCardPressesToSlots()
 {
     new TRefusalTipOnRelease(*FGameTableImage, FRefusalTip, FRefusalTipAt);
     for (int i = 1; i <= CardCount; ++i) {
-        TBitmapLayer* layer = FPackOfCards.Card(i).Layer;
-        if (layer == nullptr)
-            continue;
-        layer->OnMouseDown = [this](TBitmapLayer* Sender, Qt::MouseButton Button,
-                                    Qt::KeyboardModifiers Shift, int X,
-                                    int Y) { HotSpotMouseDown(Sender, Button, Shift, X, Y); };
+        if (TBitmapLayer* layer = FPackOfCards.Card(i).Layer)
+            PassPressesToSlot(layer);
     }
 }

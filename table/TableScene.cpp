@@ -80,6 +80,8 @@ void TMainForm::BuildTableScene()
     addSlot(slotPack, picPackMark, picBlackFrame);
     addSlot(slotDiscard, picDiscardMark, picBlackFrame);
 
+    BuildTableKeyboard();
+
     FGameTableImage->EndUpdate();
     FGameTableImage->Changed();
 
@@ -280,6 +282,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e)
 {
     // A lit frame tells the player where the pointer may play; off the table it would
     // point at a slot the pointer is no longer over.
+    if (watched == FGameTableImage && TableKeyboardEvent(e))
+        return true;
     if (watched == FGameTableImage && e->type() == QEvent::Leave) {
         DarkenStaleFrames(true);
         FLastHotSpot = -1;

@@ -95,6 +95,12 @@ public:
     static constexpr auto FSequenceDepth = &TMainForm::FSequenceDepth;
     static constexpr auto FPending = &TMainForm::FPending;
     static constexpr auto FClosing = &TMainForm::FClosing;
+    static constexpr auto PlaySlot = &TMainForm::PlaySlot;
+    static constexpr auto PlayFocusedSlot = &TMainForm::PlayFocusedSlot;
+    static constexpr auto SetFocusSlot = &TMainForm::SetFocusSlot;
+    static constexpr auto FFocusSlot = &TMainForm::FFocusSlot;
+    static constexpr auto FFocusLayer = &TMainForm::FFocusLayer;
+    static constexpr auto FAnnouncer = &TMainForm::FAnnouncer;
 };
 
 using A = TMainFormTestAccess;
