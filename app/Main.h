@@ -155,6 +155,10 @@ protected:
     // Shows a move's steps in order; the flights block until each card has landed. Stops
     // after the flight in progress once a waiting command winds the sequence up.
     void ShowSteps(const TSteps& Steps);
+    // A shot's steps as a shot reads with Announce Goals and Saves: the card flies at the
+    // goal first, and the score and "Goal!" or "Saved!" show as it gets there.
+    void ShowShot(TTurn Side, const TSteps& Steps);
+    bool FPassingBy = false; // the moving card lands nowhere: it flies on
     void LandCard(const THotSpotRect& Source, const THotSpotRect& Dest);
 
     int ChooseRookieSlot();

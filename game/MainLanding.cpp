@@ -5,7 +5,8 @@
 void TMainForm::LandCard(const THotSpotRect& Source, const THotSpotRect& Dest)
 {
     TPlayingCard* moving = Source.Card;
-    if (moving == nullptr)
+    // A shot on its way to the discard pile only touches the goal it flies at.
+    if (moving == nullptr || FPassingBy)
         return;
 
     // The next card of the pack comes up once the moving one has left it for good.

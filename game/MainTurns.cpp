@@ -4,6 +4,7 @@
 
 #include "app/Main.h"
 
+#include <algorithm>
 #include <vector>
 
 void TMainForm::NextMove(TTurn Turn)
@@ -113,12 +114,51 @@ bool TMainForm::CarryOutMove(TTurn Side, int Slot)
 {
     TSteps steps;
     const bool passes = FMatch.Play(Side, Slot, steps);
-    ShowSteps(steps);
+    if (Slot == OpposingGoal(Side) && AnnouncesShots())
+        ShowShot(Side, steps);
+    else
+        ShowSteps(steps);
     AnnounceMove(Side, Slot, steps); // for a screen reader
     // The frame of the slot just played to goes dark (a shot's or a discard's has already).
     if (Side == tuPlayer && !passes)
         SetLayerOpacity(FHotSpotRects[Slot].HSLayer, 0);
     return passes;
+}
+
+void TMainForm::ShowShot(TTurn Side, const TSteps& Steps)
+{
+    // Every shot flies at the goal first: past the goal card that saves it, over the one
+    // it beats, or into the empty goal; the score changes as it gets there.
+    const int goal = OpposingGoal(Side);
+    const bool scored = std::ranges::any_of(
+        Steps, [](const TStep& Step) { return Step.Kind == TStepKind::Goals; });
+    bool atGoal = false;
+    const auto reachGoal = [&] {
+        atGoal = true;
+        if (scored)
+            LogGoal(Side);
+        ShowShotOutcome(scored);
+    };
+    for (const TStep& step : Steps) {
+        if (step.Kind == TStepKind::Goals)
+            continue;
+        if (step.Kind == TStepKind::Fly && !atGoal) {
+            if (SequenceAborted())
+                return;
+            if (step.To == goal) {
+                ShowSteps({step});
+                reachGoal();
+                continue;
+            }
+            // The card stops at the goal, touching nothing, and goes on from there.
+            FHotSpotRects[slotPack].Card = &FPackOfCards.Card(step.Card);
+            FPassingBy = true;
+            MoveCard(FHotSpotRects[slotPack], FHotSpotRects[goal]);
+            FPassingBy = false;
+            reachGoal();
+        }
+        ShowSteps({step});
+    }
 }
 
 void TMainForm::ShowSteps(const TSteps& Steps)

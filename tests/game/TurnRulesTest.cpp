@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QTest>
 #include <QTimer>
 
 #include <algorithm>
@@ -67,6 +68,65 @@ TEST_F(TurnRulesTest, ShotsScoreUnlessTheGoalCardIsHigher)
         // What each side learns about the other's goal card.
         EXPECT_EQ(M().PlayerLastShotValue(), player && !c.Scores ? c.Shot : cvFour);
         EXPECT_EQ(M().LastShotValue(), !player && c.Scores ? cvTwo : cvTen);
+    }
+}
+
+// A shot as the table shows it: with Announce Goals and Saves the card flies at the goal
+// first and the score changes as it gets there; without it, as the game always had it.
+TEST_F(TurnRulesTest, AShotReachesTheGoalBeforeTheScoreChanges)
+{
+    struct Case
+    {
+        const char* Name;
+        bool Announce;
+        bool GoalCard;
+        TCardValue GoalValue;
+        std::vector<int> LandsAt;       // the slots the shot card stops at, in order
+        std::vector<QString> Captions;  // the shooter's goals caption at each stop
+        bool OutcomeShown;
+    };
+    const Case cases[] = {
+        {"saved", true, true, cvKing, {2, 14}, {"0", "0"}, true},
+        {"into the empty goal", true, false, cvTwo, {2, 14}, {"0", "1"}, true},
+        {"over the goal card", true, true, cvFour, {2, 14}, {"0", "1"}, true},
+        {"saved, not announced", false, true, cvKing, {14}, {"0"}, false},
+        {"into the empty goal, not announced", false, false, cvTwo, {14}, {"1"}, false},
+        {"over the goal card, not announced", false, true, cvFour, {2, 14}, {"1", "1"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        if (F().AnnouncesShots() != c.Announce)
+            F().ViewAnnounceShotsAction->trigger();
+        ASSERT_EQ(F().AnnouncesShots(), c.Announce);
+        std::vector<TCardAt> cards;
+        if (c.GoalCard)
+            cards.push_back({slotComputerGoal, c.GoalValue, false, kindComputerBack});
+        M().SetTurn(tuPlayer);
+        Lay(cards, cvTen, kindFaceUp, 20);
+        SetGoals(0, 0);
+        const TPlayingCard& shot = Pack().Card(20);
+        std::vector<int> landsAt;
+        std::vector<QString> captions;
+        AfterLanding = [&] {
+            for (int slot : {int(slotComputerGoal), int(slotDiscard)})
+                if (shot.Layer->Location() == Slots()[slot].HotSpotLocation)
+                    landsAt.push_back(slot);
+            captions.push_back(GoalsCaption(tuPlayer));
+        };
+
+        EXPECT_TRUE((F().*A::CarryOutMove)(tuPlayer, slotComputerGoal));
+        AfterLanding = nullptr;
+
+        EXPECT_EQ(landsAt, c.LandsAt);
+        EXPECT_EQ(captions, c.Captions);
+        EXPECT_EQ(F().ShotOutcomeShown(), c.OutcomeShown);
+        // The caption fades out within about a second.
+        EXPECT_TRUE(QTest::qWaitFor([&] { return !F().ShotOutcomeShown(); }, 1500));
+        // However it flew, the card ends on the discard pile and a saving card stays.
+        EXPECT_EQ(shot.Layer->Location(), Slots()[slotDiscard].HotSpotLocation);
+        if (c.GoalCard) {
+            EXPECT_EQ(Slots()[slotComputerGoal].Card->Beaten, c.GoalValue <= cvTen);
+        }
     }
 }
 
