@@ -212,7 +212,7 @@ xdotool windowfocus --sync "$WID"
 
 menu_is() { [[ "$(a11y menu "$1" 2>/dev/null | tr '\n' '|')" == "$2" ]]; }
 xdotool key alt+g
-wait_for 10 "Alt+G opens no Game menu" menu_is Game "New Game|Options...|Score...|Statistics...|Exit|"
+wait_for 10 "Alt+G opens no Game menu" menu_is Game "New Game|Hint|Options...|Score...|Statistics...|Exit|"
 shot 06-game-menu
 xdotool key Escape Escape
 wait_for 10 "the Game menu stays open" menu_is Game ""
