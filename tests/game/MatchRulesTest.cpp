@@ -4,6 +4,8 @@
 
 #include "game/Match.h"
 
+#include "Positions.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,19 +14,9 @@
 
 namespace {
 
-// A full line-up on both sides, the computer's cards (slots 2-7) of one rank, the
-// player's (8-13) of another.
-std::vector<TCardAt> FullTableFor(TCardValue Computer, TCardValue Player)
-{
-    std::vector<TCardAt> cards;
-    for (int slot = 2; slot <= 13; ++slot)
-        cards.push_back({slot, slot <= 7 ? Computer : Player});
-    return cards;
-}
-
 std::vector<TCardAt> FullTable()
 {
-    return FullTableFor(cvKing, cvFive);
+    return Full(cvKing, cvFive);
 }
 
 struct MarkCase
@@ -642,7 +634,7 @@ TEST(MatchLevels, ChoicesInSetUpPositions)
     // The computer's full line-up is Fives (slots 2-7), the player's Kings (8-13), unless
     // the case lays other cards.
     const Case cases[] = {
-        {"a discard when nothing else", FullTableFor(cvFive, cvKing), cvTwo, kindFaceUp, 30, cvTwo,
+        {"a discard when nothing else", Full(cvFive, cvKing), cvTwo, kindFaceUp, 30, cvTwo,
          14, 14},
         {"the higher playable defender first",
          {{2, cvFive},

@@ -3,6 +3,8 @@
 
 #include "game/Refusals.h"
 
+#include "Positions.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,25 +12,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<TCardAt> Full(TCardValue Computer, TCardValue Player)
-{
-    std::vector<TCardAt> cards;
-    for (int slot = 2; slot <= 13; ++slot)
-        cards.push_back({slot, slot <= 7 ? Computer : Player});
-    return cards;
-}
-
-std::vector<TCardAt> With(std::vector<TCardAt> Cards, std::vector<TCardAt> Changes,
-                          std::vector<int> Empty = {})
-{
-    for (const TCardAt& change : Changes) {
-        std::erase_if(Cards, [&](const TCardAt& at) { return at.Slot == change.Slot; });
-        Cards.push_back(change);
-    }
-    std::erase_if(Cards, [&](const TCardAt& at) { return std::ranges::count(Empty, at.Slot); });
-    return Cards;
-}
 
 struct TRefusalCase
 {

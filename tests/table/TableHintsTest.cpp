@@ -2,6 +2,7 @@
 // of positions, compared with the rules engine's own answer for the same position.
 
 #include "TableFixture.h"
+#include "tests/game/Positions.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -40,20 +41,6 @@ protected:
         (F().*A::NextMove)(tuPlayer);
     }
 };
-
-std::vector<TCardAt> Full(TCardValue Computer, TCardValue Player)
-{
-    std::vector<TCardAt> cards;
-    for (int slot = 2; slot <= 13; ++slot)
-        cards.push_back({slot, slot <= 7 ? Computer : Player});
-    return cards;
-}
-
-std::vector<TCardAt> Without(std::vector<TCardAt> Cards, std::vector<int> Slots)
-{
-    std::erase_if(Cards, [&](const TCardAt& at) { return std::ranges::count(Slots, at.Slot); });
-    return Cards;
-}
 
 struct TMarkerCase
 {
