@@ -84,5 +84,7 @@ void TMainForm::ShowShotOutcome(bool Goal)
 
 bool TMainForm::ShotOutcomeShown() const
 {
-    return FShotLayer != nullptr && FShotLayer->Bitmap().Shows();
+    // Its last steps may round to nothing before the fade has ended.
+    return FShotLayer != nullptr &&
+           (FShotLayer->Bitmap().Shows() || FShotFade->state() == QAbstractAnimation::Running);
 }
