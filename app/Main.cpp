@@ -5,6 +5,7 @@
 #include "assets/pictures/GameImages.h"
 #include "table/TableLook.h"
 #include "dialogs/DialogFont.h"
+#include "dialogs/Statics.h"
 #include "timer/ThreadedTimer.h"
 
 #include <QFrame>
@@ -77,6 +78,10 @@ TMainForm::~TMainForm()
     LogoBitmap32List = nullptr;
     delete GameBitmap32List;
     GameBitmap32List = nullptr;
+
+    // The sheet may outlive the window: it keeps no pointer to a record that is gone.
+    if (StaticsDialog && &StaticsDialog->Record() == &FMatch.Record())
+        StaticsDialog->UseRecord(nullptr);
 
     if (MainForm == this)
         MainForm = nullptr;

@@ -27,6 +27,7 @@ class QVariantAnimation;
 class TThreadedTimer;
 class TBCImageList;
 class THelpSystem;
+class TStaticsDialog;
 class TStatisticsStore;
 
 class TMainForm : public QMainWindow
@@ -91,6 +92,8 @@ protected:
     // Has the score sheet report every finished series to the statistics, at the level
     // the series was played at.
     void RecordSeriesOnTheirEnd();
+    // The program's score sheet, keeping and showing this match's record.
+    TStaticsDialog& ScoreSheet();
     void FileExitActionExecute();
     void HelpIndexActionExecute();
     void HelpAboutActionExecute();

@@ -493,13 +493,19 @@ void TMainForm::FileOptionsActionExecute()
 
 void TMainForm::FileScoreActionExecute()
 {
-    StaticsDialog->ShowScore();
+    ScoreSheet().ShowScore();
 }
 
 void TMainForm::FileStatisticsActionExecute()
 {
     TStatisticsDialog dialog(*FStatistics, this);
     dialog.exec();
+}
+
+TStaticsDialog& TMainForm::ScoreSheet()
+{
+    StaticsDialog->UseRecord(&FMatch.Record());
+    return *StaticsDialog;
 }
 
 void TMainForm::RecordSeriesOnTheirEnd()

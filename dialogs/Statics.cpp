@@ -22,17 +22,6 @@ TStaticsDialog* StaticsDialog = nullptr;
 namespace {
 
 const QString Placeholder = QStringLiteral("x-x");
-// The caption of a series in progress, before a period of it has ended.
-const QString ScoreCaption = QStringLiteral("Score");
-
-// The goal list ends every line with a line break; the sheet keeps the lines only.
-QString WithoutTrailingBlanks(const QString& Text)
-{
-    qsizetype end = Text.size();
-    while (end > 0 && Text.at(end - 1).unicode() <= 32)
-        --end;
-    return Text.left(end);
-}
 
 int RightEdge(const QWidget* Widget)
 {
@@ -97,7 +86,7 @@ QString GoalListHint(const QString& Goals)
 
 TStaticsDialog::TStaticsDialog(QWidget* Parent) : QDialog(Parent, DialogFrameFlags())
 {
-    setWindowTitle(ScoreCaption);
+    setWindowTitle(QString::fromStdString(FRecord->Caption()));
     setFont(DialogFont());
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->resize(75, 25);
@@ -112,146 +101,31 @@ TStaticsDialog::~TStaticsDialog()
         StaticsDialog = nullptr;
 }
 
+void TStaticsDialog::UseRecord(TSeriesRecord* Record)
+{
+    FRecord = Record ? Record : &FOwnRecord;
+}
+
 void TStaticsDialog::NewGame(TDealer Dealer, TGamesBestOf GamesBestOf, const QString& PlayerName)
 {
-    FGame = 1;
-    FPeriod = 0;
-    FAIWins = 0;
-    FPlayerWins = 0;
-    FPlayerName = PlayerName;
-    FDealer = Dealer;
-    FDPDealer = Dealer;
-    FGamesBestOf = GamesBestOf;
-    FSeriesGames.clear();
-    // The verdict of the last series is no caption for an empty sheet.
-    setWindowTitle(ScoreCaption);
-    ClearPeriodResults();
-    SetGamesDrawed();
-}
-
-QString TStaticsDialog::SavedRecord() const
-{
-    // Names and goal lists are the player's text: percent-encoded, a value never breaks
-    // its line or takes the next key's place.
-    const auto text = [](const QString& Value) {
-        return QString::fromLatin1(Value.toUtf8().toPercentEncoding());
-    };
-    QString out;
-    out += QStringLiteral("name %1\n").arg(text(FPlayerName));
-    out += QStringLiteral("title %1\n").arg(text(windowTitle()));
-    out += QStringLiteral("numbers %1 %2 %3 %4 %5 %6 %7 %8 %9\n")
-               .arg(int(FDealer))
-               .arg(int(FDPDealer))
-               .arg(int(FGamesBestOf))
-               .arg(FAIGoals)
-               .arg(FPlayerGoals)
-               .arg(FAIWins)
-               .arg(FPlayerWins)
-               .arg(FGame)
-               .arg(FPeriod);
-    out += QStringLiteral("ended %1").arg(FSeriesGames.size());
-    for (const TGameResult& game : FSeriesGames)
-        out += QStringLiteral(" %1 %2 %3 %4")
-                   .arg(game.ComputerGoals)
-                   .arg(game.PlayerGoals)
-                   .arg(int(game.Drawn))
-                   .arg(int(game.DecidedInOvertime));
-    out += QLatin1Char('\n');
-    for (int row = 1; row <= MaxGames; ++row) {
-        out += QStringLiteral("game%1").arg(row);
-        for (int column = 1; column <= ResultColumns; ++column)
-            out += QLatin1Char(' ') + (Cell(row, column).isEmpty() ? QStringLiteral("-")
-                                                                   : text(Cell(row, column)));
-        out += QLatin1Char('\n');
-    }
-    return out;
-}
-
-bool TStaticsDialog::RestoreRecord(const QString& Text)
-{
-    const auto value = [](const QString& Encoded) {
-        return Encoded == QLatin1String("-")
-                   ? QString()
-                   : QString::fromUtf8(QByteArray::fromPercentEncoding(Encoded.toLatin1()));
-    };
-    const QStringList lines = Text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    if (lines.size() != 4 + MaxGames)
-        return false;
-    const auto fields = [&](int Line, const QString& Key, int Count) {
-        QStringList parts = lines[Line].split(QLatin1Char(' '));
-        if (parts.size() != Count + 1 || parts.takeFirst() != Key)
-            return QStringList();
-        return parts;
-    };
-    const QStringList name = fields(0, QStringLiteral("name"), 1);
-    const QStringList title = fields(1, QStringLiteral("title"), 1);
-    const QStringList numbers = fields(2, QStringLiteral("numbers"), 9);
-    if (name.isEmpty() || title.isEmpty() || numbers.isEmpty())
-        return false;
-    int n[9];
-    // Dealers 0-1, best of 0-3, goals, wins, the game and the period within their ranges.
-    const int highest[9] = {1, 1, 3, 999, 999, MaxGames, MaxGames, MaxGames + 1, UINT8_MAX};
-    for (int i = 0; i < 9; ++i) {
-        bool ok = false;
-        n[i] = numbers[i].toInt(&ok);
-        if (!ok || n[i] < 0 || n[i] > highest[i])
-            return false;
-    }
-    // The games that have ended, four figures each.
-    std::vector<TGameResult> ended;
-    {
-        QStringList parts = lines[3].split(QLatin1Char(' '));
-        bool ok = parts.takeFirst() == QLatin1String("ended") && !parts.isEmpty();
-        const int count = ok ? parts.takeFirst().toInt(&ok) : 0;
-        if (!ok || count < 0 || count > MaxGames || parts.size() != 4 * count)
-            return false;
-        for (int g = 0; g < count; ++g) {
-            int v[4];
-            for (int i = 0; i < 4; ++i) {
-                v[i] = parts[4 * g + i].toInt(&ok);
-                if (!ok || v[i] < 0 || v[i] > (i < 2 ? 999 : 1))
-                    return false;
-            }
-            ended.push_back({v[0], v[1], v[2] != 0, v[3] != 0});
-        }
-    }
-    QString cells[MaxGames][ResultColumns];
-    for (int row = 1; row <= MaxGames; ++row) {
-        const QStringList parts = fields(3 + row, QStringLiteral("game%1").arg(row), ResultColumns);
-        if (parts.isEmpty())
-            return false;
-        for (int column = 1; column <= ResultColumns; ++column)
-            cells[row - 1][column - 1] = value(parts[column - 1]);
-    }
-
-    FPlayerName = value(name[0]);
-    setWindowTitle(value(title[0]));
-    FDealer = TDealer(n[0]);
-    FDPDealer = TDealer(n[1]);
-    FGamesBestOf = TGamesBestOf(n[2]);
-    FAIGoals = n[3];
-    FPlayerGoals = n[4];
-    FAIWins = n[5];
-    FPlayerWins = n[6];
-    FGame = uint8_t(n[7]);
-    FPeriod = uint8_t(n[8]);
-    FSeriesGames = ended;
-    for (int row = 1; row <= MaxGames; ++row)
-        for (int column = 1; column <= ResultColumns; ++column)
-            SetCell(row, column, cells[row - 1][column - 1]);
-    SetGamesDrawed();
-    return true;
+    FRecord->NewSeries(Dealer, GamesBestOf, PlayerName.toStdString());
+    setWindowTitle(QString::fromStdString(FRecord->Caption()));
 }
 
 void TStaticsDialog::Initialize(int32_t AIGoals, int32_t PlayerGoals)
 {
-    FAIGoals = AIGoals;
-    FPlayerGoals = PlayerGoals;
+    FRecord->SetGameGoals(AIGoals, PlayerGoals);
 }
 
 TSetPeriodResult TStaticsDialog::SetPeriod(const QString& PeriodResult, const QString& Goals)
 {
-    const TSetPeriodResult result = RefereePeriod(PeriodResult, Goals);
+    const TSetPeriodResult result =
+        FRecord->EnterPeriod(PeriodResult.toStdString(), Goals.toStdString());
+    // Counted as the referee names the winner, before the sheet shows: a player who closes
+    // the program over the sheet keeps the series in the statistics. The sheet does not
+    // know the level the series was played at: the receiver fills it in.
+    if (result == spendofgame && FOnSeriesEnd)
+        FOnSeriesEnd(FRecord->Summary(slRookie));
     BuildAndShowSheet();
     return result;
 }
@@ -263,82 +137,12 @@ void TStaticsDialog::ShowScore()
 
 void TStaticsDialog::ClearPeriodResults()
 {
-    for (auto& row : FPeriodResults)
-        for (QString& cell : row)
-            cell.clear();
+    FRecord->ClearPeriodResults();
 }
 
 void TStaticsDialog::SetGamesDrawed()
 {
-    // The record has room for the longest series; never lay out rows it cannot hold.
-    FGamesDrawed = uint8_t(std::min(GamesToPlay(FAIWins, FPlayerWins, FGamesBestOf), MaxGames));
-    for (int row = 1; row <= FGamesDrawed; ++row) {
-        if (Cell(row, 1).isEmpty()) {
-            for (int column : {1, 3, 5, 7})
-                SetCell(row, column, Placeholder);
-        }
-    }
-}
-
-TSetPeriodResult TStaticsDialog::RefereePeriod(const QString& PeriodResult, const QString& Goals)
-{
-    // Stop counting rather than wrap round into the regular periods' columns.
-    if (FPeriod < UINT8_MAX)
-        ++FPeriod;
-
-    if (FPeriod == 1)
-        setWindowTitle(QStringLiteral("First intermission"));
-    else if (FPeriod == 2)
-        setWindowTitle(QStringLiteral("Second intermission"));
-    else
-        setWindowTitle(QStringLiteral("Over-time"));
-
-    if (FPeriod <= 3) {
-        SetCell(FGame, 2 * FPeriod - 1, PeriodResult);
-        SetCell(FGame, 2 * FPeriod, WithoutTrailingBlanks(Goals));
-    }
-
-    const bool inOvertime = FPeriod > 3;
-    const bool gameOver = GameOverAfterPeriod(FPeriod, FAIGoals, FPlayerGoals, !Goals.isEmpty());
-    if (!gameOver)
-        return spnewperiod;
-
-    // The side that deals the game is named second, so its goals come last.
-    QString finalScore =
-        FDealer == alComputer
-            ? QString::number(FPlayerGoals) + QLatin1Char('-') + QString::number(FAIGoals)
-            : QString::number(FAIGoals) + QLatin1Char('-') + QString::number(FPlayerGoals);
-    if (inOvertime) {
-        finalScore += QStringLiteral(" OT");
-        SetCell(FGame, 8, WithoutTrailingBlanks(Goals));
-    }
-    SetCell(FGame, 7, finalScore);
-    FSeriesGames.push_back({FAIGoals, FPlayerGoals, false, inOvertime});
-
-    QString winner;
-    if (FAIGoals > FPlayerGoals) {
-        ++FAIWins;
-        winner = QStringLiteral("Computer");
-    } else {
-        ++FPlayerWins;
-        winner = FPlayerName;
-    }
-    SetGamesDrawed();
-
-    TSetPeriodResult result;
-    if (FGame == FGamesDrawed) {
-        setWindowTitle(QStringLiteral("Play-off winner is ") + winner + QLatin1Char('!'));
-        result = spendofgame;
-        if (FOnSeriesEnd)
-            FOnSeriesEnd({slRookie, FSeriesGames, FPlayerWins > FAIWins});
-    } else {
-        FDealer = FDealer == alComputer ? alPlayer : alComputer;
-        setWindowTitle(QStringLiteral("End of ") + OrdinalWord(FGame) + QStringLiteral(" game."));
-        result = spnewgame;
-    }
-    FPeriod = 0;
-    ++FGame;
-    return result;
+    FRecord->SetGamesDrawed();
 }
 
 void TStaticsDialog::BuildAndShowSheet()
@@ -355,6 +159,7 @@ void TStaticsDialog::ShowModalSheet()
 void TStaticsDialog::BuildSheet()
 {
     qDeleteAll(findChildren<QLabel*>(Qt::FindDirectChildrenOnly));
+    setWindowTitle(QString::fromStdString(FRecord->Caption()));
 
     const QColor blue(0, 0, 255);
     const QColor red(255, 0, 0);
@@ -363,19 +168,20 @@ void TStaticsDialog::BuildSheet()
 
     int y = 10;
     int widest = 0;
-    TDealer side = FDPDealer;
-    for (int row = 1; row <= FGamesDrawed; ++row) {
+    const QString playerName = PlayerName();
+    TDealer side = FRecord->FirstDealer();
+    for (int row = 1; row <= FRecord->Rows(); ++row) {
         // The side that does not deal a game is named first; the dealers alternate.
         QLabel* label;
         if (side == alComputer) {
-            label = AddSheetLabel(this, FPlayerName, blue, 10, y, {});
+            label = AddSheetLabel(this, playerName, blue, 10, y, {});
             label = AddSheetLabel(this, QStringLiteral("-"), black, RightEdge(label), y, {});
             label = AddSheetLabel(this, computer, red, RightEdge(label), y, {});
             side = alPlayer;
         } else {
             label = AddSheetLabel(this, computer, red, 10, y, {});
             label = AddSheetLabel(this, QStringLiteral("-"), black, RightEdge(label), y, {});
-            label = AddSheetLabel(this, FPlayerName, blue, RightEdge(label), y, {});
+            label = AddSheetLabel(this, playerName, blue, RightEdge(label), y, {});
             side = alComputer;
         }
         label = AddSheetLabel(this, QStringLiteral("("), black, RightEdge(label) + 10, y, {});
@@ -440,22 +246,7 @@ QLabel* TStaticsDialog::AddSheetLabel(QWidget* Owner, const QString& Text, const
     return label;
 }
 
-namespace {
-bool InRecord(int Row, int Column)
-{
-    return Row >= 1 && Row <= TStaticsDialog::MaxGames && Column >= 1 &&
-           Column <= TStaticsDialog::ResultColumns;
-}
-} // namespace
-
-// Rows and columns count from 1; a place outside the record reads empty and takes nothing.
 QString TStaticsDialog::Cell(int Row, int Column) const
 {
-    return InRecord(Row, Column) ? FPeriodResults[Row - 1][Column - 1] : QString();
-}
-
-void TStaticsDialog::SetCell(int Row, int Column, const QString& Text)
-{
-    if (InRecord(Row, Column))
-        FPeriodResults[Row - 1][Column - 1] = Text;
+    return QString::fromStdString(FRecord->Cell(Row, Column));
 }

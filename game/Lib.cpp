@@ -1,6 +1,7 @@
 #include "game/Lib.h"
 
 #include "game/Match.h"
+#include "game/SeriesRecord.h"
 #include "platform/WindowSystem.h"
 
 #include <QGuiApplication>
@@ -149,10 +150,7 @@ QStringList SkillLevelTexts()
 
 QString OrdinalWord(unsigned N)
 {
-    static const char* const words[] = {"first", "second", "third", "fourth", "fifth", "sixth"};
-    if (N >= 1 && N <= 6)
-        return QString::fromLatin1(words[N - 1]);
-    return QStringLiteral("error");
+    return QString::fromStdString(OrdinalText(N));
 }
 
 namespace {

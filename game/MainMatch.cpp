@@ -19,7 +19,7 @@ void TMainForm::StartSeries()
     // A series given up or played out is not brought back.
     DiscardSave();
     ReadOptions();
-    StaticsDialog->NewGame(OptionsDialog->Dealer(), OptionsDialog->GamesBestOf(),
+    ScoreSheet().NewGame(OptionsDialog->Dealer(), OptionsDialog->GamesBestOf(),
                            OptionsDialog->PlayerName());
 }
 
@@ -131,8 +131,8 @@ void TMainForm::EndPeriod()
                                             : OptionsDialog->PlayerName()) +
                  QStringLiteral("\n\r");
     }
-    StaticsDialog->Initialize(FMatch.Goals(tuComputer), FMatch.Goals(tuPlayer));
-    const TSetPeriodResult result = StaticsDialog->SetPeriod(
+    ScoreSheet().Initialize(FMatch.Goals(tuComputer), FMatch.Goals(tuPlayer));
+    const TSetPeriodResult result = ScoreSheet().SetPeriod(
         score(FMatch.PeriodGoalsOf(tuComputer), FMatch.PeriodGoalsOf(tuPlayer)), goals);
     // A command given while the sheet was open replaces whatever the sheet decided.
     if (SequenceAborted())

@@ -9,7 +9,6 @@
 #include "app/Main.h"
 
 #include "dialogs/Options.h"
-#include "dialogs/Statics.h"
 #include "platform/ErrorMessage.h"
 
 #include <QCryptographicHash>
@@ -36,10 +35,10 @@ QByteArray Checksum(const QByteArray& Body)
 
 void TMainForm::SaveMatch()
 {
-    if (FSaveFile.isEmpty() || StaticsDialog == nullptr)
+    if (FSaveFile.isEmpty())
         return;
     QByteArray body = SaveHeader + MatchPart + QByteArray::fromStdString(FMatch.Saved()) +
-                      SheetPart + StaticsDialog->SavedRecord().toUtf8();
+                      SheetPart + QByteArray::fromStdString(FMatch.Record().Saved());
     body += ChecksumKey + Checksum(body) + '\n';
     QDir().mkpath(QFileInfo(FSaveFile).absolutePath());
     QSaveFile file(FSaveFile);
@@ -56,7 +55,7 @@ void TMainForm::DiscardSave()
 
 bool TMainForm::RestoreMatch()
 {
-    if (FSaveFile.isEmpty() || StaticsDialog == nullptr)
+    if (FSaveFile.isEmpty())
         return false;
     const QFileInfo info(FSaveFile);
     if (!info.exists() && !info.isSymLink())
@@ -78,14 +77,8 @@ bool TMainForm::RestoreMatch()
         if (sum == Checksum(body) && sheetAt > 0) {
             const qsizetype matchAt = SaveHeader.size() + MatchPart.size();
             const std::string matchText = body.mid(matchAt, sheetAt + 1 - matchAt).toStdString();
-            const QString sheetText =
-                QString::fromUtf8(body.mid(sheetAt + 1 + SheetPart.size()));
-            // The sheet's record is only taken once the match has been: a refused save
-            // changes nothing.
-            const QString before = StaticsDialog->SavedRecord();
-            whole = TMatch::Restore(matchText, match) && StaticsDialog->RestoreRecord(sheetText);
-            if (!whole)
-                StaticsDialog->RestoreRecord(before);
+            const std::string sheetText = body.mid(sheetAt + 1 + SheetPart.size()).toStdString();
+            whole = TMatch::Restore(matchText, match) && match.Record().Restore(sheetText);
         }
     }
     if (!whole) {
@@ -105,7 +98,7 @@ bool TMainForm::RestoreMatch()
 
     FMatch = match;
     ReadAnimSpeed();
-    BuildScoreboard(StaticsDialog->PlayerName());
+    BuildScoreboard(QString::fromStdString(FMatch.Record().PlayerName()));
     ShowPosition();
     TableChanged(); // a screen reader reads the table anew
     return true;

@@ -19,6 +19,7 @@
 // counts as having left the pack; the top card is card TopIndex.
 
 #include "game/Cards.h"
+#include "game/SeriesRecord.h"
 
 #include <array>
 #include <cstdint>
@@ -243,6 +244,10 @@ public:
     int PeriodGoalsOf(TTurn Side) const;
     const TPackOrder& PackOrder() const { return FOrder; }
     TMatchRandom& Random() { return FRandom; }
+    // The series as the score sheet shows it, with its referee. Saved on its own
+    // (Record().Saved()): Saved() and Restore() above are the play alone.
+    TSeriesRecord& Record() { return FRecord; }
+    const TSeriesRecord& Record() const { return FRecord; }
 
     void SetCanplay(int Slot, bool Canplay) { FSlots[Slot].Canplay = Canplay; }
     void SetTurn(TTurn Turn) { FTurn = Turn; }
@@ -303,6 +308,7 @@ private:
     TCardValue FPlayerLastShot = cvTwo;
     std::vector<TGoalEntry> FPeriodGoals;
     TMatchRandom FRandom;
+    TSeriesRecord FRecord;
 };
 
 // --- The computer's levels: functions of the position -------------------------------------

@@ -23,6 +23,8 @@ struct TGameResult
     int PlayerGoals = 0;
     bool Drawn = false;             // ended level, with no winner
     bool DecidedInOvertime = false; // the deciding goal fell in overtime
+
+    friend bool operator==(const TGameResult&, const TGameResult&) = default;
 };
 
 struct TSeriesSummary

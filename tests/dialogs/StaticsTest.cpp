@@ -1,5 +1,5 @@
-// The score sheet: its referee (periods, games, series, captions, the record) and the
-// layout of the sheet it shows.
+// The score sheet: what it shows of the series record, what it tells the statistics, and
+// its layout.
 #include <QAccessible>
 #include <QApplication>
 #include <QFontMetrics>
@@ -34,7 +34,7 @@ public:
     {
         return Sheet.Cell(Row, Column);
     }
-    static int Rows(const TStaticsDialog& Sheet) { return Sheet.FGamesDrawed; }
+    static int Rows(const TStaticsDialog& Sheet) { return Sheet.Record().Rows(); }
     static const QPushButton* OKButton(const TStaticsDialog& Sheet) { return Sheet.OKButton; }
 };
 
@@ -82,232 +82,46 @@ protected:
     }
 };
 
-// One finished period as the engine reports it, and what the sheet must make of it.
-struct Period
+// The sheet enters each period in the record it is given, and shows itself under the
+// record's caption every time: the verdict of each period, then of the series.
+TEST(StaticsSheet, ShowsTheRecordItKeepsUnderItsCaption)
 {
-    int32_t AI, Player; // game totals after the period
-    QString Result, Goals;
-    TSetPeriodResult Verdict;
-    QString Caption;
-    QString Total; // column 7 of the game's row afterwards
-    int Rows;      // rows on the sheet afterwards
-};
-
-struct CellText
-{
-    int Row, Column;
-    QString Text;
-};
-
-struct SeriesCase
-{
-    const char* Name;
-    TDealer Dealer;
-    TGamesBestOf BestOf;
-    int RowsAtStart;
-    std::vector<Period> Periods;
-    std::vector<CellText> Cells; // the record at the end
-};
-
-const QString First = QStringLiteral("First intermission");
-const QString Second = QStringLiteral("Second intermission");
-const QString Overtime = QStringLiteral("Over-time");
-const QString XX = QStringLiteral("x-x");
-
-// A game of two goalless periods and a deciding third.
-std::vector<Period> Game(int32_t AI, int32_t Player, const QString& Total, TSetPeriodResult Verdict,
-                         const QString& Caption, int RowsBefore, int RowsAfter)
-{
-    return {{0, 0, "0-0", "", spnewperiod, First, XX, RowsBefore},
-            {0, 0, "0-0", "", spnewperiod, Second, XX, RowsBefore},
-            {AI, Player, "p3", "", Verdict, Caption, Total, RowsAfter}};
-}
-
-std::vector<Period> Games(std::initializer_list<std::vector<Period>> Parts)
-{
-    std::vector<Period> all;
-    for (const auto& part : Parts)
-        all.insert(all.end(), part.begin(), part.end());
-    return all;
-}
-
-std::vector<SeriesCase> SeriesCases()
-{
-    return {
-        {"OneGameSeries",
-         alComputer,
-         boOne,
-         1,
-         {{0, 0, "0-0", "", spnewperiod, First, XX, 1},
-          {0, 1, "1-0", "04:30 1-0 Ann\n\r", spnewperiod, Second, XX, 1},
-          {2, 1, "0-2", "10:00 1-1 Computer\n\r15:30 1-2 Computer\n\r", spendofgame,
-           "Play-off winner is Computer!", "1-2", 1}},
-         {{1, 1, "0-0"},
-          {1, 2, ""},
-          {1, 3, "1-0"},
-          {1, 4, "04:30 1-0 Ann"},
-          {1, 5, "0-2"},
-          {1, 6, "10:00 1-1 Computer\n\r15:30 1-2 Computer"},
-          {1, 7, "1-2"},
-          {1, 8, ""}}},
-        {"ThreeGameSeriesGrowsAtOneGameAll",
-         alComputer,
-         boThree,
-         2,
-         Games({Game(1, 2, "2-1", spnewgame, "End of first game.", 2, 2),
-                Game(3, 0, "3-0", spnewgame, "End of second game.", 2, 3),
-                Game(0, 1, "1-0", spendofgame, "Play-off winner is Ann!", 3, 3)}),
-         {{1, 7, "2-1"}, {2, 7, "3-0"}, {3, 7, "1-0"}, {3, 1, "0-0"}}},
-        {"FiveGameSeriesAtTwoAllShowsFiveRows",
-         alPlayer,
-         boFive,
-         3,
-         Games({Game(1, 0, "1-0", spnewgame, "End of first game.", 3, 3),
-                Game(0, 1, "1-0", spnewgame, "End of second game.", 3, 4),
-                Game(2, 1, "2-1", spnewgame, "End of third game.", 4, 4),
-                Game(1, 4, "4-1", spnewgame, "End of fourth game.", 4, 5)}),
-         {{4, 7, "4-1"},
-          {5, 1, XX},
-          {5, 2, ""},
-          {5, 3, XX},
-          {5, 4, ""},
-          {5, 5, XX},
-          {5, 6, ""},
-          {5, 7, XX},
-          {5, 8, ""},
-          {6, 1, ""}}},
-        {"LevelAfterThirdGoesToOvertimeUntilAGoal",
-         alComputer,
-         boOne,
-         1,
-         {{0, 0, "0-0", "", spnewperiod, First, XX, 1},
-          {1, 0, "0-1", "02:00 0-1 Computer\n\r", spnewperiod, Second, XX, 1},
-          {1, 1, "1-0", "19:30 1-1 Ann\n\r", spnewperiod, Overtime, XX, 1},
-          {1, 1, "0-0", "", spnewperiod, Overtime, XX, 1},
-          {1, 2, "1-0", "21:30 2-1 Ann\n\r", spendofgame, "Play-off winner is Ann!", "2-1 OT", 1}},
-         {{1, 5, "1-0"}, {1, 6, "19:30 1-1 Ann"}, {1, 7, "2-1 OT"}, {1, 8, "21:30 2-1 Ann"}}},
-        {"OvertimeGoalInGameDealtByPlayer",
-         alPlayer,
-         boOne,
-         1,
-         {{0, 0, "0-0", "", spnewperiod, First, XX, 1},
-          {1, 1, "1-1", "", spnewperiod, Second, XX, 1},
-          {2, 2, "1-1", "", spnewperiod, Overtime, XX, 1},
-          {2, 3, "0-1", "03:30 2-3 Ann\n\r", spendofgame, "Play-off winner is Ann!", "2-3 OT", 1}},
-         {{1, 7, "2-3 OT"}, {1, 8, "03:30 2-3 Ann"}}},
-        {"ComputerWinsAreWrittenInTheDealersOrder",
-         alPlayer,
-         boThree,
-         2,
-         Games({Game(3, 2, "3-2", spnewgame, "End of first game.", 2, 2),
-                Game(2, 1, "1-2", spendofgame, "Play-off winner is Computer!", 2, 2)}),
-         {{1, 7, "3-2"}, {2, 7, "1-2"}}},
-    };
-}
-
-void PrintTo(const SeriesCase& Case, std::ostream* Out)
-{
-    *Out << Case.Name;
-}
-
-class SeriesTest : public ::testing::TestWithParam<SeriesCase>
-{
-};
-
-TEST_P(SeriesTest, RefereesEveryPeriod)
-{
-    const SeriesCase& series = GetParam();
-    QuietSheet sheet;
-    sheet.NewGame(series.Dealer, series.BestOf, QStringLiteral("Ann"));
-    EXPECT_EQ(Probe::Rows(sheet), series.RowsAtStart);
-
-    int row = 1;
-    for (std::size_t i = 0; i < series.Periods.size(); ++i) {
-        const Period& period = series.Periods[i];
-        SCOPED_TRACE(testing::Message() << "period report " << i + 1 << " (game " << row << ")");
-        sheet.Initialize(period.AI, period.Player);
-        EXPECT_EQ(sheet.SetPeriod(period.Result, period.Goals), period.Verdict);
-        EXPECT_EQ(sheet.windowTitle(), period.Caption);
-        EXPECT_EQ(sheet.ShownCaptions.value(int(i)), period.Caption);
-        EXPECT_EQ(Probe::Cell(sheet, row, 7), period.Total);
-        EXPECT_EQ(Probe::Rows(sheet), period.Rows);
-        if (period.Verdict != spnewperiod)
-            ++row;
-    }
-    EXPECT_EQ(sheet.Showings, int(series.Periods.size()));
-    for (const CellText& cell : series.Cells)
-        EXPECT_EQ(Probe::Cell(sheet, cell.Row, cell.Column), cell.Text)
-            << "row " << cell.Row << ", column " << cell.Column;
-}
-
-INSTANTIATE_TEST_SUITE_P(Referee, SeriesTest, ::testing::ValuesIn(SeriesCases()),
-                         [](const auto& info) { return std::string(info.param.Name); });
-
-TEST(StaticsReferee, NewSheetShowsPlaceholdersUnderTheScoreCaption)
-{
+    TSeriesRecord match;
     QuietSheet sheet;
     EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Score"));
-    sheet.NewGame(alComputer, boSeven, QStringLiteral("Ann"));
-    EXPECT_EQ(Probe::Rows(sheet), 4);
-    for (int row = 1; row <= 4; ++row)
-        for (int column = 1; column <= 8; ++column)
-            EXPECT_EQ(Probe::Cell(sheet, row, column), column % 2 ? XX : QString())
-                << "row " << row << ", column " << column;
-    EXPECT_EQ(Probe::Cell(sheet, 5, 1), QString());
-    sheet.ShowScore();
-    EXPECT_EQ(sheet.Showings, 1);
-    EXPECT_EQ(sheet.windowTitle(), QStringLiteral("Score"));
-}
+    sheet.UseRecord(&match);
+    sheet.NewGame(alComputer, boOne, QStringLiteral("Ann"));
+    EXPECT_EQ(match.PlayerName(), "Ann");
+    EXPECT_EQ(Probe::Rows(sheet), 1);
 
-// The verdict of a series stays on its sheet until the next series starts; the empty
-// sheet of that one reads as a series in progress.
-TEST(StaticsReferee, VerdictsLastUntilTheNextSeries)
-{
     const struct
     {
-        const char* Name;
-        TGamesBestOf BestOf;
-        QString Verdict;
-    } cases[] = {{"SeriesWon", boOne, QStringLiteral("Play-off winner is Ann!")},
-                 {"GameEnded", boThree, QStringLiteral("End of first game.")}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        QuietSheet sheet;
-        sheet.NewGame(alComputer, c.BestOf, QStringLiteral("Ann"));
-        for (const Period& period : Game(0, 1, "1-0", spendofgame, "", 1, 1)) {
-            sheet.Initialize(period.AI, period.Player);
-            sheet.SetPeriod(period.Result, period.Goals);
-        }
-        EXPECT_EQ(sheet.windowTitle(), c.Verdict);
-        sheet.ShowScore();
-        EXPECT_EQ(sheet.ShownCaptions.last(), c.Verdict);
-
-        sheet.NewGame(alPlayer, boThree, QStringLiteral("Ann"));
-        EXPECT_EQ(Probe::Cell(sheet, 1, 7), XX);
-        EXPECT_EQ(Probe::Rows(sheet), 2);
-        sheet.ShowScore();
-        EXPECT_EQ(sheet.ShownCaptions.last(), QStringLiteral("Score"));
-        sheet.Initialize(0, 0);
-        EXPECT_EQ(sheet.SetPeriod("0-0", ""), spnewperiod);
-        EXPECT_EQ(sheet.windowTitle(), First);
+        int32_t AI, Player;
+        const char* Result;
+        TSetPeriodResult Verdict;
+        QString Caption;
+    } periods[] = {{0, 0, "0-0", spnewperiod, QStringLiteral("First intermission")},
+                   {0, 0, "0-0", spnewperiod, QStringLiteral("Second intermission")},
+                   {0, 1, "1-0", spendofgame, QStringLiteral("Play-off winner is Ann!")}};
+    for (const auto& period : periods) {
+        sheet.Initialize(period.AI, period.Player);
+        EXPECT_EQ(sheet.SetPeriod(period.Result, ""), period.Verdict);
+        EXPECT_EQ(sheet.ShownCaptions.last(), period.Caption);
+        EXPECT_EQ(QString::fromStdString(match.Caption()), period.Caption);
     }
-}
+    EXPECT_EQ(match.Cell(1, 7), "1-0");
+    EXPECT_EQ(Probe::Cell(sheet, 1, 7), QStringLiteral("1-0"));
+    sheet.ShowScore();
+    EXPECT_EQ(sheet.ShownCaptions,
+              QStringList({periods[0].Caption, periods[1].Caption, periods[2].Caption,
+                           periods[2].Caption}));
 
-// Calls the engine never makes must still stay inside the record of seven games.
-TEST(StaticsReferee, ReportsPastTheEndOfASeriesStayInsideTheRecord)
-{
-    QuietSheet sheet;
-    sheet.NewGame(alComputer, boSeven, QStringLiteral("Ann"));
-    for (int game = 1; game <= 12; ++game) {
-        sheet.Initialize(0, 0);
-        sheet.SetPeriod("0-0", "");
-        sheet.SetPeriod("0-0", "");
-        sheet.Initialize(game % 2, 1 - game % 2);
-        sheet.SetPeriod("x", "");
-        EXPECT_LE(Probe::Rows(sheet), TStaticsDialog::MaxGames);
-    }
-    sheet.NewGame(alComputer, TGamesBestOf(9), QStringLiteral("Ann"));
-    EXPECT_EQ(Probe::Rows(sheet), TStaticsDialog::MaxGames);
+    // Given back a record of its own, the sheet leaves the match's alone.
+    sheet.UseRecord(nullptr);
+    sheet.NewGame(alPlayer, boThree, QStringLiteral("Bob"));
+    EXPECT_EQ(match.PlayerName(), "Ann");
+    EXPECT_EQ(match.Cell(1, 7), "1-0");
+    EXPECT_EQ(sheet.PlayerName(), QStringLiteral("Bob"));
 }
 
 // --- the end of a series, as the statistics learn of it ---
@@ -697,7 +511,7 @@ TEST(StaticsSheet, ShowsModallyOverTheMainWindowUntilClosed)
         });
         EXPECT_EQ(sheet.SetPeriod("0-0", ""), spnewperiod);
         EXPECT_EQ(answer.Count(), 1);
-        EXPECT_EQ(answer.Titles(), QStringList{First});
+        EXPECT_EQ(answer.Titles(), QStringList{QStringLiteral("First intermission")});
         EXPECT_TRUE(wasModal);
         EXPECT_LE((sheetCentre - mainWindow.frameGeometry().center()).manhattanLength(), 2);
         EXPECT_FALSE(sheet.isVisible());

@@ -36,20 +36,20 @@ protected:
     }
 };
 
-// Reads the sheet's record.
+// Reads the record the sheet shows.
 class TStaticsDialogProbe
 {
 public:
     static QString Cell(const TStaticsDialog& D, int Row, int Column)
     {
-        return D.Cell(Row, Column);
+        return QString::fromStdString(D.Record().Cell(Row, Column));
     }
-    static int Game(const TStaticsDialog& D) { return D.FGame; }
-    static int Period(const TStaticsDialog& D) { return D.FPeriod; }
-    static int AIGoals(const TStaticsDialog& D) { return D.FAIGoals; }
-    static int PlayerGoals(const TStaticsDialog& D) { return D.FPlayerGoals; }
-    static int AIWins(const TStaticsDialog& D) { return D.FAIWins; }
-    static int PlayerWins(const TStaticsDialog& D) { return D.FPlayerWins; }
+    static int Game(const TStaticsDialog& D) { return D.Record().Game(); }
+    static int Period(const TStaticsDialog& D) { return D.Record().Period(); }
+    static int AIGoals(const TStaticsDialog& D) { return D.Record().AIGoals(); }
+    static int PlayerGoals(const TStaticsDialog& D) { return D.Record().PlayerGoals(); }
+    static int AIWins(const TStaticsDialog& D) { return D.Record().AIWins(); }
+    static int PlayerWins(const TStaticsDialog& D) { return D.Record().PlayerWins(); }
 };
 
 // Both threaded timers tick without waiting, so a card's flight takes no wall time.

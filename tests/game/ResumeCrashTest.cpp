@@ -20,6 +20,20 @@ namespace {
 
 const char* const ChildDir = "BT_RESUME_CRASH_DIR";
 
+// The race checker cannot follow a fork from a program whose threads already run; the kills
+// are checked in the other builds.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool UnderThreadSanitizer = true;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+constexpr bool UnderThreadSanitizer = true;
+#else
+constexpr bool UnderThreadSanitizer = false;
+#endif
+#else
+constexpr bool UnderThreadSanitizer = false;
+#endif
+
 // The goals of a sheet cell "a-b" ("a-b OT"), first-named side first.
 std::pair<int, int> CellScore(const QString& Cell)
 {
@@ -67,6 +81,8 @@ TEST_F(ResumeCrash, Child)
 
 TEST_F(ResumeCrash, KilledAtRandomMomentsRestoresAConsistentSeries)
 {
+    if (UnderThreadSanitizer)
+        GTEST_SKIP() << "a fork after threads have started is beyond the race checker";
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     std::mt19937 random(20261211);
@@ -107,20 +123,20 @@ TEST_F(ResumeCrash, KilledAtRandomMomentsRestoresAConsistentSeries)
         const TMatch& m = next.get()->*A::FMatch;
         std::string why;
         EXPECT_TRUE(m.Consistent(&why)) << why;
-        const int game = TStaticsDialogProbe::Game(Sheet());
+        const int game = m.Record().Game();
         const bool playerFirst = m.GameDealer() == alPlayer;
         int computer = m.PeriodGoalsOf(tuComputer);
         int player = m.PeriodGoalsOf(tuPlayer);
         for (int period = 1; period <= 3 && period < m.PeriodNo(); ++period) {
             const auto [first, second] =
-                CellScore(TStaticsDialogProbe::Cell(Sheet(), game, 2 * period - 1));
+                CellScore(QString::fromStdString(m.Record().Cell(game, 2 * period - 1)));
             computer += playerFirst ? second : first;
             player += playerFirst ? first : second;
         }
         EXPECT_EQ(computer, m.Goals(tuComputer));
         EXPECT_EQ(player, m.Goals(tuPlayer));
         EXPECT_EQ(game, m.GameNo());
-        EXPECT_EQ(TStaticsDialogProbe::Period(Sheet()) + 1, m.PeriodNo());
+        EXPECT_EQ(m.Record().Period() + 1, m.PeriodNo());
     }
     EXPECT_GE(restored, 40);
 }

@@ -123,9 +123,6 @@ TEST_F(ResumeTest, TheNextStartShowsTheSeriesAsItWasAndPlaysOnIdentically)
         PlayerMoves(c.PlayerMoves);
 
         const TMatch match = M();
-        const QString record = Sheet().SavedRecord();
-        // The sheet of the next start knows nothing of this series.
-        Sheet().NewGame(alPlayer, boSeven, QStringLiteral("Bob"));
         auto next = NextStart();
         ASSERT_TRUE((next.get()->*A::RestoreMatch)());
         {
@@ -134,7 +131,7 @@ TEST_F(ResumeTest, TheNextStartShowsTheSeriesAsItWasAndPlaysOnIdentically)
             (next.get()->*A::NextMove)((next.get()->*A::FMatch).Turn());
         }
         EXPECT_TRUE(next.get()->*A::FMatch == match);
-        EXPECT_EQ(Sheet().SavedRecord(), record);
+        EXPECT_EQ((next.get()->*A::FMatch).Record().Saved(), match.Record().Saved());
         EXPECT_EQ(Captions(*next), Captions(F()));
         EXPECT_EQ(ShownCards(*next), ShownCards(F()));
         for (int slot : {int(slotPack), int(slotDiscard)})
@@ -171,7 +168,6 @@ TEST_F(ResumeTest, AnIntermissionIsSavedBeforeTheSheetRecordsThePeriod)
 
     // Back at the end of the first period: the sheet records it again, once.
     WriteSave(atIntermission);
-    Sheet().NewGame(alPlayer, boSeven, QStringLiteral("Bob"));
     Sheet().OnShow = nullptr;
     auto next = NextStart();
     ASSERT_TRUE((next.get()->*A::RestoreMatch)());
