@@ -93,7 +93,7 @@ void TMainForm::FormCreate()
     HelpSystem->SetActive(true);
 
     BuildTableScene();
-    CreateCardLayers(FGameTableImage->Layers(), FPackOfCards);
+    CreateCardLayers();
     PassCardPressesToSlots();
 
     CreateMenu();
