@@ -45,6 +45,12 @@ TBitmapLayer* AddPictureLayer(TImage32& image, const TBitmap32& picture, uint8_t
     return layer;
 }
 
+// The face picture of Card in Faces, which holds the 52 faces suit by suit.
+const TBitmap32& FacePicture(const TBitmap32List& Faces, const TPlayingCard& Card)
+{
+    return Faces.Bitmap(Card.Suit * 13 + Card.Value);
+}
+
 } // namespace
 
 void TMainForm::BuildTableScene()
@@ -141,7 +147,7 @@ void TMainForm::ShowCard(uint8_t CardNo, uint8_t Kind, bool Visible, bool BringT
     TBitmap32& bitmap = layer->Bitmap();
     switch (Kind) {
     case kindFaceUp:
-        bitmap.Assign(CardsBitmap32List->Bitmap(card.Suit * 13 + card.Value));
+        bitmap.Assign(FacePicture(*CardsBitmap32List, card));
         break;
     case kindComputerBack:
         bitmap.Assign(GameBitmap32List->Bitmap(picComputerBack));
@@ -173,12 +179,13 @@ void TMainForm::GatherCardLayers()
     for (int n = 1; n <= CardCount; ++n) {
         const TPlayingCard& card = FPackOfCards.Card(n);
         TBitmap32& bitmap = FCardLayers[n]->Bitmap();
-        bitmap.Assign(CardsBitmap32List->Bitmap(card.Suit * 13 + card.Value));
+        bitmap.Assign(FacePicture(*CardsBitmap32List, card));
         bitmap.SetDrawMode(dmBlend);
         // After the picture: assigning it takes over the list image's master alpha.
         bitmap.SetMasterAlpha(0);
         FCardLayers[n]->SetLocation(packRect);
     }
+    // Stacked in pack order, card 1 on top.
     for (int n = CardCount; n >= 1; --n)
         FCardLayers[n]->BringToFront();
 }
