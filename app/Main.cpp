@@ -98,7 +98,7 @@ void TMainForm::FormCreate()
     HelpSystem->SetActive(true);
 
     BuildTableScene();
-    CreateCardLayers(FGameTableImage->Layers(), FPackOfCards);
+    CreateCardLayers();
     PassCardPressesToSlots();
 
     CreateMenu();

@@ -116,6 +116,14 @@ protected:
     void SetLayerOpacity(TBitmapLayer* Layer, uint8_t Alpha);
     // Gives the card pictures the engine's freshly shuffled order, all hidden at the pack.
     void TakeShuffledPack();
+    // One layer per card number, above everything the table has so far; made once.
+    void CreateCardLayers();
+    // The layer that shows card CardNo (1..52), or none.
+    TBitmapLayer* CardLayer(int CardNo) const;
+    TBitmapLayer* CardLayer(const TPlayingCard& Card) const { return CardLayer(Card.CardNo); }
+    // Every card's layer shows the card's face, hidden and at the pack, stacked in pack
+    // order with card 1 on top.
+    void GatherCardLayers();
     // Lays every card where the engine has it, at once: slots, pack, discard pile, with
     // their faces and the beaten ones dimmed; the captions and the turn arrows follow.
     void ShowPosition();
@@ -237,6 +245,8 @@ protected:
 
     // --- What the table shows: the card pictures and the slots they lie in ---------------
     TPackOfCards FPackOfCards;
+    // The card pictures by card number 1..52 (element 0 unused), owned by the table image.
+    TBitmapLayer* FCardLayers[CardCount + 1] = {};
     THotSpotRect FHotSpotRects[SlotCount + 1]; // numbered 1..14; element 0 is unused
 
     // --- Card move ----------------------------------------------------------------------

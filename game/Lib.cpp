@@ -85,15 +85,11 @@ void SetShuffleSeedSource(TSeedSource Source)
     ShuffleSeedSource() = std::move(Source);
 }
 
-void CreateCardLayers(TLayerCollection& Layers, TPackOfCards& Pack)
+TPackOfCards::TPackOfCards()
 {
-    for (int i = 1; i <= CardCount; ++i) {
-        TPlayingCard& card = Pack.Card(i);
-        card.CardNo = uint8_t(i);
-        card.Suit = uint8_t((i - 1) / 13);
-        card.Value = TCardValue((i - 1) % 13);
-        card.Layer = Layers.Add();
-    }
+    const TPackOrder fresh = FreshPackOrder();
+    for (int i = 1; i <= CardCount; ++i)
+        CardArray[i] = {uint8_t(i), fresh[i].Suit, fresh[i].Value};
 }
 
 void SwapCards(TPackOfCards& Pack, uint8_t I, uint8_t J)
@@ -102,41 +98,28 @@ void SwapCards(TPackOfCards& Pack, uint8_t I, uint8_t J)
     TPlayingCard& b = Pack.Card(J);
     std::swap(a.Suit, b.Suit);
     std::swap(a.Value, b.Value);
-    std::swap(a.Layer, b.Layer);
     b.Beaten = false;
 }
 
-void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces)
+void ShuffleCards(TPackOfCards& Pack)
 {
     MatchRandom().Seed(NextShuffleSeed());
     TPackOrder order;
     for (int i = 1; i <= CardCount; ++i)
         order[i] = {Pack.Card(i).Suit, Pack.Card(i).Value};
     ShufflePackOrder(order, MatchRandom());
-    LayPack(Pack, order, Faces);
+    LayPack(Pack, order);
 }
 
-void LayPack(TPackOfCards& Pack, const TPackOrder& Order, const TBitmap32List& Faces)
+void LayPack(TPackOfCards& Pack, const TPackOrder& Order)
 {
-    const TFloatRect packRect = SlotRect(slotPack);
     for (int i = 1; i <= CardCount; ++i) {
         TPlayingCard& card = Pack.Card(i);
         card.Suit = Order[i].Suit;
         card.Value = Order[i].Value;
         card.Kind = kindFaceUp;
         card.Beaten = false;
-        TBitmap32& bitmap = card.Layer->Bitmap();
-        bitmap.Assign(Faces.Bitmap(card.Suit * 13 + card.Value));
-        bitmap.SetDrawMode(dmBlend);
-        // After the picture: assigning it takes over the list image's master alpha.
-        bitmap.SetMasterAlpha(0);
-        card.Layer->SetLocation(packRect);
     }
-
-    // Stack the layers in pack order, card 1 on top.
-    for (int i = CardCount; i >= 1; --i)
-        Pack.Card(i).Layer->BringToFront();
-
     Pack.bTopCardsIndex = 1;
 }
 

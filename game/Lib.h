@@ -17,11 +17,11 @@ class QWidget;
 class QRandomGenerator;
 class TMatchRandom;
 
+// A card as the table shows it; its picture is the table's, kept by card number.
 struct TPlayingCard
 {
-    TBitmapLayer* Layer = nullptr; // owned by the table image's layer collection
-    uint8_t CardNo = 0;            // place in the pack, 1..52, never changes
-    uint8_t Suit = 0;              // 0 diamonds, 1 hearts, 2 spades, 3 clubs
+    uint8_t CardNo = 0; // place in the pack, 1..52, never changes
+    uint8_t Suit = 0;   // 0 diamonds, 1 hearts, 2 spades, 3 clubs
     TCardValue Value = cvTwo;
     uint8_t Kind = kindFaceUp;
     bool Beaten = false;
@@ -29,6 +29,9 @@ struct TPlayingCard
 
 struct TPackOfCards
 {
+    // Numbers the cards 1..52 in the unshuffled order, every one face up and unbeaten.
+    TPackOfCards();
+
     uint8_t bTopCardsIndex = 0;
     TPlayingCard CardArray[CardCount + 1]; // numbered 1..52; element 0 is unused
 
@@ -65,13 +68,12 @@ uint32_t NextShuffleSeed();
 int RandomInt(int n); // uniform 0 .. n-1
 double RandomReal();  // uniform [0, 1)
 
-void CreateCardLayers(TLayerCollection& Layers, TPackOfCards& Pack);
 // Deals the pack into the engine's shuffled order (TMatch's ShufflePackOrder) from a
-// fresh seed, every card face up, hidden and at the pack, card 1 on top.
-void ShuffleCards(TPackOfCards& Pack, const TBitmap32List& Faces);
-// Gives the pack the faces of Order, every card face up, unbeaten, hidden and at the pack,
-// card 1 on top.
-void LayPack(TPackOfCards& Pack, const TPackOrder& Order, const TBitmap32List& Faces);
+// fresh seed, starting from the order it has; every card face up and unbeaten, card 1 on
+// top.
+void ShuffleCards(TPackOfCards& Pack);
+// Gives the pack the faces of Order, every card face up and unbeaten, card 1 on top.
+void LayPack(TPackOfCards& Pack, const TPackOrder& Order);
 void SwapCards(TPackOfCards& Pack, uint8_t I, uint8_t J);
 QString OrdinalWord(unsigned N);
 // The skill levels' names in the order of TSkillLevel, as the player reads them.

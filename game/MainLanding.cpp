@@ -36,6 +36,6 @@ void TMainForm::LandCard(const THotSpotRect& Source, const THotSpotRect& Dest)
     landedOn->Beaten = true;
     if (landedOn->Kind == kindComputerBack || landedOn->Kind == kindPlayerBack)
         ShowCard(landedOn->CardNo, kindFaceUp, true, false);
-    SetLayerOpacity(landedOn->Layer, 100);
+    SetLayerOpacity(CardLayer(*landedOn), 100);
     repaint();
 }

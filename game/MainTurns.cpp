@@ -27,18 +27,18 @@ void TMainForm::SwitchTurn(TTurn Turn)
     if (SequenceAborted())
         return;
     // The cards beaten in the last turn, as they lie before the match clears them.
-    std::vector<TPlayingCard*> beaten;
+    std::vector<TBitmapLayer*> beaten;
     for (int slot = slotComputerGoal; slot <= slotPlayerGoal; ++slot) {
         const int card = FMatch.CardIn(slot);
         if (card != 0 && FMatch.Beaten(card))
-            beaten.push_back(&FPackOfCards.Card(card));
+            beaten.push_back(CardLayer(card));
     }
     for (const TStep& step : FMatch.BeginTurn(Turn)) {
         if (step.Kind != TStepKind::FadeBeaten)
             continue;
         for (int alpha = 100; alpha >= 0; --alpha) {
-            for (TPlayingCard* card : beaten)
-                card->Layer->Bitmap().SetMasterAlpha(uint8_t(alpha));
+            for (TBitmapLayer* layer : beaten)
+                layer->Bitmap().SetMasterAlpha(uint8_t(alpha));
             repaint();
         }
         for (int slot = slotComputerGoal; slot <= slotPlayerGoal; ++slot) {

@@ -49,14 +49,14 @@ void TMainForm::MoveCard(THotSpotRect Source, THotSpotRect Dest)
     // or from a tick), the new move is refused and the running one goes on undisturbed.
     if (!FLocationArray.empty() || FMovingCard || MoveCardThreadedTimer->Enabled())
         return;
-    TPlayingCard* card = Source.Card;
-    if (card == nullptr || card->Layer == nullptr)
+    TBitmapLayer* layer = Source.Card ? CardLayer(*Source.Card) : nullptr;
+    if (layer == nullptr)
         return;
 
     for (int slot = 1; slot <= SlotCount; ++slot)
         SetLayerOpacity(FHotSpotRects[slot].HSLayer, 0);
 
-    ComputeCardPath(card->Layer->Location(), Dest.HotSpotLocation);
+    ComputeCardPath(layer->Location(), Dest.HotSpotLocation);
 
     FMovingCard = false;
     FMovingSourceRect = Source;
@@ -66,7 +66,7 @@ void TMainForm::MoveCard(THotSpotRect Source, THotSpotRect Dest)
         // No way to fly there: the card goes straight to its place and lands, so that the
         // engine finds the table as after any other move.
         FGameTableImage->BeginUpdate();
-        card->Layer->SetLocation(Dest.HotSpotLocation);
+        layer->SetLocation(Dest.HotSpotLocation);
         FGameTableImage->EndUpdate();
         FGameTableImage->Repaint();
         LandCard(FMovingSourceRect, FMovingDestRect);
@@ -102,7 +102,7 @@ void TMainForm::MoveCardThreadedTimerTimer(QObject* /*Sender*/)
 
     const int shown = MoveCardThreadedTimer->Tag();
     const int count = int(FLocationArray.size());
-    TBitmapLayer* layer = FMovingSourceRect.Card->Layer;
+    TBitmapLayer* layer = CardLayer(*FMovingSourceRect.Card);
     FGameTableImage->BeginUpdate();
     layer->SetLocation(FLocationArray[size_t(std::min(shown, count) - 1)]);
     FGameTableImage->EndUpdate();

@@ -239,7 +239,7 @@ void TMainForm::PassCardPressesToSlots()
 {
     new TRefusalTipOnRelease(*FGameTableImage, FRefusalTip, FRefusalTipAt);
     for (int i = 1; i <= CardCount; ++i) {
-        if (TBitmapLayer* layer = FPackOfCards.Card(i).Layer)
+        if (TBitmapLayer* layer = CardLayer(i))
             PassPressesToSlot(layer);
     }
 }

@@ -45,6 +45,12 @@ TBitmapLayer* AddPictureLayer(TImage32& image, const TBitmap32& picture, uint8_t
     return layer;
 }
 
+// The face picture of Card in Faces, which holds the 52 faces suit by suit.
+const TBitmap32& FacePicture(const TBitmap32List& Faces, const TPlayingCard& Card)
+{
+    return Faces.Bitmap(Card.Suit * 13 + Card.Value);
+}
+
 } // namespace
 
 void TMainForm::BuildTableScene()
@@ -118,20 +124,30 @@ void TMainForm::SetLayerOpacity(TBitmapLayer* Layer, uint8_t Alpha)
     Layer->Bitmap().SetMasterAlpha(Alpha);
 }
 
+void TMainForm::CreateCardLayers()
+{
+    for (int n = 1; n <= CardCount; ++n)
+        FCardLayers[n] = FGameTableImage->Layers().Add();
+}
+
+TBitmapLayer* TMainForm::CardLayer(int CardNo) const
+{
+    return CardNo >= 1 && CardNo <= CardCount ? FCardLayers[CardNo] : nullptr;
+}
+
 void TMainForm::ShowCard(uint8_t CardNo, uint8_t Kind, bool Visible, bool BringToFront)
 {
-    if (CardNo < 1 || CardNo > CardCount)
+    TBitmapLayer* layer = CardLayer(CardNo);
+    if (layer == nullptr)
         return;
     TPlayingCard& card = FPackOfCards.Card(CardNo);
-    if (card.Layer == nullptr)
-        return;
     if (BringToFront)
-        card.Layer->BringToFront();
+        layer->BringToFront();
     card.Kind = Kind;
-    TBitmap32& bitmap = card.Layer->Bitmap();
+    TBitmap32& bitmap = layer->Bitmap();
     switch (Kind) {
     case kindFaceUp:
-        bitmap.Assign(CardsBitmap32List->Bitmap(card.Suit * 13 + card.Value));
+        bitmap.Assign(FacePicture(*CardsBitmap32List, card));
         break;
     case kindComputerBack:
         bitmap.Assign(GameBitmap32List->Bitmap(picComputerBack));
@@ -142,7 +158,7 @@ void TMainForm::ShowCard(uint8_t CardNo, uint8_t Kind, bool Visible, bool BringT
     default:
         break; // an unknown kind keeps the picture
     }
-    SetLayerOpacity(card.Layer, Visible ? 255 : 0);
+    SetLayerOpacity(layer, Visible ? 255 : 0);
     // The caller goes on only once the change is on the screen.
     repaint();
 }
@@ -152,14 +168,32 @@ void TMainForm::PlaceTopCard(uint8_t HotSpotNo)
     TPlayingCard* top = TopCard();
     if (top == nullptr || HotSpotNo < 1 || HotSpotNo > SlotCount)
         return;
-    if (top->Layer != nullptr)
-        top->Layer->BringToFront();
+    if (TBitmapLayer* layer = CardLayer(*top))
+        layer->BringToFront();
     FHotSpotRects[HotSpotNo].Card = top;
+}
+
+void TMainForm::GatherCardLayers()
+{
+    const TFloatRect packRect = SlotRect(slotPack);
+    for (int n = 1; n <= CardCount; ++n) {
+        const TPlayingCard& card = FPackOfCards.Card(n);
+        TBitmap32& bitmap = FCardLayers[n]->Bitmap();
+        bitmap.Assign(FacePicture(*CardsBitmap32List, card));
+        bitmap.SetDrawMode(dmBlend);
+        // After the picture: assigning it takes over the list image's master alpha.
+        bitmap.SetMasterAlpha(0);
+        FCardLayers[n]->SetLocation(packRect);
+    }
+    // Stacked in pack order, card 1 on top.
+    for (int n = CardCount; n >= 1; --n)
+        FCardLayers[n]->BringToFront();
 }
 
 void TMainForm::TakeShuffledPack()
 {
-    LayPack(FPackOfCards, FMatch.PackOrder(), *CardsBitmap32List);
+    LayPack(FPackOfCards, FMatch.PackOrder());
+    GatherCardLayers();
 }
 
 void TMainForm::ShowPosition()
@@ -176,15 +210,14 @@ void TMainForm::ShowPosition()
         card.Value = FMatch.Face(n).Value;
         card.Beaten = false;
         ShowCard(uint8_t(n), FMatch.Kind(n), false, false);
-        card.Layer->SetLocation(SlotRect(slotPack));
+        FCardLayers[n]->SetLocation(SlotRect(slotPack));
     }
     for (int n = 1; n < top; ++n) {
-        TPlayingCard& card = FPackOfCards.Card(n);
         // Beaten cards that left the table are gone; the others lie on the discard pile.
         if (!FMatch.Beaten(n)) {
-            card.Layer->SetLocation(discard);
-            card.Layer->BringToFront();
-            SetLayerOpacity(card.Layer, 255);
+            FCardLayers[n]->SetLocation(discard);
+            FCardLayers[n]->BringToFront();
+            SetLayerOpacity(FCardLayers[n], 255);
         }
     }
     for (int slot = slotComputerGoal; slot <= slotPlayerGoal; ++slot) {
@@ -193,15 +226,15 @@ void TMainForm::ShowPosition()
             continue;
         TPlayingCard& card = FPackOfCards.Card(n);
         card.Beaten = FMatch.Beaten(n);
-        card.Layer->SetLocation(SlotRect(slot));
-        card.Layer->BringToFront();
-        SetLayerOpacity(card.Layer, card.Beaten ? 100 : 255);
+        FCardLayers[n]->SetLocation(SlotRect(slot));
+        FCardLayers[n]->BringToFront();
+        SetLayerOpacity(FCardLayers[n], card.Beaten ? 100 : 255);
         FHotSpotRects[slot].Card = &card;
     }
     // The rest of the pack lies face up under its top card, as after the deal.
     for (int n = CardCount; n >= top; --n) {
-        FPackOfCards.Card(n).Layer->BringToFront();
-        SetLayerOpacity(FPackOfCards.Card(n).Layer, 255);
+        FCardLayers[n]->BringToFront();
+        SetLayerOpacity(FCardLayers[n], 255);
     }
     FPackOfCards.bTopCardsIndex = uint8_t(top);
     FHotSpotRects[slotPack].Card = TopCard();
@@ -231,7 +264,7 @@ void TMainForm::ShowPosition()
 void TMainForm::ShowAllCards()
 {
     for (int i = 1; i <= CardCount; ++i)
-        SetLayerOpacity(FPackOfCards.Card(i).Layer, 255);
+        SetLayerOpacity(FCardLayers[i], 255);
 }
 
 int TMainForm::SlotAt(int X, int Y) const

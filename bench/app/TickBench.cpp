@@ -100,7 +100,8 @@ int main(int argc, char** argv)
     TPackOfCards& pack = form.*A::FPackOfCards;
     auto& slots = form.*A::FHotSpotRects;
     const auto shuffle = [&] {
-        ShuffleCards(pack, *form.CardsBitmap32List);
+        ShuffleCards(pack);
+        (form.*A::GatherCardLayers)();
         (form.*A::ShowAllCards)();
         (form.*A::PlaceTopCard)(slotPack);
     };

@@ -125,6 +125,7 @@ protected:
     TOptionsDialog& Options() { return *FOptions; }
     THotSpotRect* Slots() { return F().*A::FHotSpotRects; }
     TPackOfCards& Pack() { return F().*A::FPackOfCards; }
+    TBitmapLayer* LayerOf(const TPlayingCard& card) { return A::CardLayer(F(), card); }
     QString Clock() { return (F().*A::FPeriodTimeLabel)->text(); }
     // Sets the match's clock to Text ("m:ss", on a half minute) and shows it.
     void SetClock(const QString& Text)

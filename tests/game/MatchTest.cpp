@@ -95,7 +95,7 @@ TEST_F(MatchTest, DealStartsAtTheGoalOfTheFirstMover)
             const int slot = first == tuComputer ? 2 + i : 13 - i;
             ASSERT_NE(Slots()[slot].Card, nullptr) << "slot " << slot;
             EXPECT_EQ(Slots()[slot].Card->CardNo, i + 1) << "slot " << slot;
-            EXPECT_EQ(Slots()[slot].Card->Layer->Location(), Slots()[slot].HotSpotLocation);
+            EXPECT_EQ(LayerOf(*Slots()[slot].Card)->Location(), Slots()[slot].HotSpotLocation);
         }
         EXPECT_EQ(Slots()[slotComputerGoal].Card->Kind, kindComputerBack);
         EXPECT_EQ(Slots()[slotPlayerGoal].Card->Kind, kindPlayerBack);

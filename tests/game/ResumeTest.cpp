@@ -26,9 +26,10 @@ std::map<int, TShownCard> ShownCards(TMainForm& Form)
     TPackOfCards& pack = Form.*A::FPackOfCards;
     for (int n = 1; n <= CardCount; ++n) {
         const TPlayingCard& card = pack.Card(n);
-        const uint8_t alpha = card.Layer->Bitmap().MasterAlpha();
+        const TBitmapLayer* layer = A::CardLayer(Form, card);
+        const uint8_t alpha = layer->Bitmap().MasterAlpha();
         if (alpha != 0)
-            shown[n] = {card.Layer->Location(), card.Kind, alpha};
+            shown[n] = {layer->Location(), card.Kind, alpha};
     }
     return shown;
 }
@@ -36,13 +37,12 @@ std::map<int, TShownCard> ShownCards(TMainForm& Form)
 // The uppermost shown card lying at Slot's place, 0 for none.
 int UppermostAt(TMainForm& Form, int Slot)
 {
-    TPackOfCards& pack = Form.*A::FPackOfCards;
     const TFloatRect place = (Form.*A::FHotSpotRects)[Slot].HotSpotLocation;
     int best = 0;
     for (int n = 1; n <= CardCount; ++n) {
-        const TBitmapLayer* layer = pack.Card(n).Layer;
+        const TBitmapLayer* layer = A::CardLayer(Form, n);
         if (layer->Bitmap().MasterAlpha() != 0 && layer->Location() == place &&
-            (best == 0 || layer->Index() > pack.Card(best).Layer->Index()))
+            (best == 0 || layer->Index() > A::CardLayer(Form, best)->Index()))
             best = n;
     }
     return best;

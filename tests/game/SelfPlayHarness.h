@@ -84,6 +84,7 @@ protected:
     TMatch& M() { return F().*A::FMatch; }
     THotSpotRect* Slots() { return F().*A::FHotSpotRects; }
     TPackOfCards& Pack() { return F().*A::FPackOfCards; }
+    TBitmapLayer* LayerOf(const TPlayingCard& card) { return A::CardLayer(F(), card); }
 
     // Options for the next series: the levels take turns; the rest is drawn.
     void ChooseOptions()
@@ -134,7 +135,7 @@ protected:
         }
         const TFloatRect packRect = Slots()[slotPack].HotSpotLocation;
         for (int n = Pack().bTopCardsIndex; n <= CardCount; ++n)
-            ASSERT_EQ(Pack().Card(n).Layer->Location(), packRect) << "card " << n;
+            ASSERT_EQ(LayerOf(Pack().Card(n))->Location(), packRect) << "card " << n;
     }
 
     // At a showing of the sheet at an intermission: its totals are the scoreboard's, and

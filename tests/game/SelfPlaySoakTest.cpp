@@ -138,7 +138,7 @@ TEST_F(SelfPlaySoak, WholeSeriesThroughTheMouse)
         for (int slot : {6, 9}) {
             Slots()[slot].Card = &Pack().Card(slot);
             Pack().Card(slot).Beaten = true;
-            Pack().Card(slot).Layer->Bitmap().SetMasterAlpha(100);
+            LayerOf(Pack().Card(slot))->Bitmap().SetMasterAlpha(100);
         }
         M().SetDATurn(tuPlayer);
         const double fadeStart = ThreadCpuSeconds();

@@ -56,14 +56,14 @@ TEST_F(TurnRulesTest, ShotsScoreUnlessTheGoalCardIsHigher)
         EXPECT_EQ(Pack().bTopCardsIndex, 21);
         // The shooting card lies on the discard pile, face down in the shooter's colour.
         EXPECT_EQ(shot.Kind, player ? kindPlayerBack : kindComputerBack);
-        EXPECT_EQ(shot.Layer->Location(), Slots()[slotDiscard].HotSpotLocation);
+        EXPECT_EQ(LayerOf(shot)->Location(), Slots()[slotDiscard].HotSpotLocation);
         // After a goal the next card comes up face down for the side that conceded.
         EXPECT_EQ(Pack().Card(21).Kind, c.Scores ? goalBack : uint8_t(kindFaceUp));
         if (c.GoalCard) {
             const TPlayingCard& goalCard = *Slots()[goal].Card;
             EXPECT_EQ(goalCard.Beaten, c.Scores);
             EXPECT_EQ(goalCard.Kind, c.Scores ? uint8_t(kindFaceUp) : goalBack);
-            EXPECT_EQ(goalCard.Layer->Bitmap().MasterAlpha(), c.Scores ? 100 : 255);
+            EXPECT_EQ(LayerOf(goalCard)->Bitmap().MasterAlpha(), c.Scores ? 100 : 255);
         }
         // What each side learns about the other's goal card.
         EXPECT_EQ(M().PlayerLastShotValue(), player && !c.Scores ? c.Shot : cvFour);
@@ -109,7 +109,7 @@ TEST_F(TurnRulesTest, AShotReachesTheGoalBeforeTheScoreChanges)
         std::vector<QString> captions;
         AfterLanding = [&] {
             for (int slot : {int(slotComputerGoal), int(slotDiscard)})
-                if (shot.Layer->Location() == Slots()[slot].HotSpotLocation)
+                if (LayerOf(shot)->Location() == Slots()[slot].HotSpotLocation)
                     landsAt.push_back(slot);
             captions.push_back(GoalsCaption(tuPlayer));
         };
@@ -123,7 +123,7 @@ TEST_F(TurnRulesTest, AShotReachesTheGoalBeforeTheScoreChanges)
         // The caption fades out within about a second.
         EXPECT_TRUE(QTest::qWaitFor([&] { return !F().ShotOutcomeShown(); }, 1500));
         // However it flew, the card ends on the discard pile and a saving card stays.
-        EXPECT_EQ(shot.Layer->Location(), Slots()[slotDiscard].HotSpotLocation);
+        EXPECT_EQ(LayerOf(shot)->Location(), Slots()[slotDiscard].HotSpotLocation);
         if (c.GoalCard) {
             EXPECT_EQ(Slots()[slotComputerGoal].Card->Beaten, c.GoalValue <= cvTen);
         }
@@ -235,10 +235,10 @@ TEST_F(TurnRulesTest, BeatingACardSendsTheTopCardOnToTheDiscardPile)
 
     EXPECT_FALSE((F().*A::CarryOutMove)(tuPlayer, 6));
     EXPECT_TRUE(target.Beaten);
-    EXPECT_EQ(target.Layer->Bitmap().MasterAlpha(), 100);
+    EXPECT_EQ(LayerOf(target)->Bitmap().MasterAlpha(), 100);
     EXPECT_EQ(Slots()[6].Card, &target); // stays until the turn changes
     EXPECT_EQ(Pack().bTopCardsIndex, 31);
-    EXPECT_EQ(Pack().Card(30).Layer->Location(), Slots()[slotDiscard].HotSpotLocation);
+    EXPECT_EQ(LayerOf(Pack().Card(30))->Location(), Slots()[slotDiscard].HotSpotLocation);
     EXPECT_EQ(Landings, 2);
 }
 
@@ -247,7 +247,7 @@ TEST_F(TurnRulesTest, ChangeOfTurnFadesOutTheBeatenCards)
     // The computer has scored against the player's face-down goal card and beaten a forward.
     Lay({{13, cvFour, true, kindFaceUp}, {9, cvSix, true}, {8, cvSix}}, cvAce, kindPlayerBack);
     for (int slot : {8, 9, 13})
-        Slots()[slot].Card->Layer->Bitmap().SetMasterAlpha(slot == 8 ? 255 : 100);
+        LayerOf(*Slots()[slot].Card)->Bitmap().SetMasterAlpha(slot == 8 ? 255 : 100);
     TPlayingCard* goalCard = Slots()[13].Card;
     TPlayingCard* forward = Slots()[9].Card;
     M().SetDATurn(tuPlayer);
@@ -257,9 +257,9 @@ TEST_F(TurnRulesTest, ChangeOfTurnFadesOutTheBeatenCards)
     EXPECT_EQ(Slots()[13].Card, nullptr);
     EXPECT_EQ(Slots()[9].Card, nullptr);
     ASSERT_NE(Slots()[8].Card, nullptr);
-    EXPECT_EQ(goalCard->Layer->Bitmap().MasterAlpha(), 0);
-    EXPECT_EQ(forward->Layer->Bitmap().MasterAlpha(), 0);
-    EXPECT_EQ(Slots()[8].Card->Layer->Bitmap().MasterAlpha(), 255);
+    EXPECT_EQ(LayerOf(*goalCard)->Bitmap().MasterAlpha(), 0);
+    EXPECT_EQ(LayerOf(*forward)->Bitmap().MasterAlpha(), 0);
+    EXPECT_EQ(LayerOf(*Slots()[8].Card)->Bitmap().MasterAlpha(), 255);
     EXPECT_EQ(M().DATurn(), tuComputer);
     EXPECT_EQ((F().*A::FTurnArrowPlayerImage)->Bitmap().MasterAlpha(), 255);
     EXPECT_EQ((F().*A::FTurnArrowComputerImage)->Bitmap().MasterAlpha(), 100);

@@ -51,6 +51,16 @@ public:
     static constexpr auto RestoreMatch = &TMainForm::RestoreMatch;
     static constexpr auto ShowPosition = &TMainForm::ShowPosition;
     static constexpr auto TakeShuffledPack = &TMainForm::TakeShuffledPack;
+    static constexpr auto GatherCardLayers = &TMainForm::GatherCardLayers;
+    // The layer that shows a card, by its number or by the card.
+    static TBitmapLayer* CardLayer(const TMainForm& Form, int CardNo)
+    {
+        return Form.CardLayer(CardNo);
+    }
+    static TBitmapLayer* CardLayer(const TMainForm& Form, const TPlayingCard& Card)
+    {
+        return Form.CardLayer(Card);
+    }
     static constexpr auto ChooseRookieSlot = &TMainForm::ChooseRookieSlot;
     static constexpr auto ChooseProSlot = &TMainForm::ChooseProSlot;
     static constexpr auto ChooseAllStarSlot = &TMainForm::ChooseAllStarSlot;

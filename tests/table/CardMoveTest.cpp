@@ -136,7 +136,7 @@ TEST_F(TableFixture, MoveCardReturnsWithTheCardLandedAndTheTimerOff)
     EXPECT_TRUE((F().*A::FLocationArray).empty());
     EXPECT_FALSE(F().*A::FMovingCard);
     EXPECT_EQ(MoveTimer().Tag(), 5); // one tick per point: d = 137.9, step 30
-    EXPECT_EQ(moving->Layer->Location(), Slot(9).HotSpotLocation);
+    EXPECT_EQ(LayerOf(*moving)->Location(), Slot(9).HotSpotLocation);
     EXPECT_EQ(Slot(9).Card, moving);
     EXPECT_EQ(Pack().bTopCardsIndex, 2);
     EXPECT_EQ(Slot(slotPack).Card, &Card(2));
@@ -152,7 +152,7 @@ TEST_F(TableFixture, MoveCardDealsTwelveCardsOneAfterAnother)
     for (int slot = 2; slot <= 13; ++slot) {
         const int cardNo = 13 - slot + 1;
         EXPECT_EQ(Slot(slot).Card, &Card(cardNo)) << "slot " << slot;
-        EXPECT_EQ(Card(cardNo).Layer->Location(), Slot(slot).HotSpotLocation) << "slot " << slot;
+        EXPECT_EQ(LayerOf(Card(cardNo))->Location(), Slot(slot).HotSpotLocation) << "slot " << slot;
     }
     EXPECT_EQ(Pack().bTopCardsIndex, 13);
 }
@@ -161,7 +161,7 @@ TEST_F(TableFixture, MoveCardWithoutAWayToTheRightPutsTheCardInPlaceWithoutTheTi
 {
     ShufflePack();
     TPlayingCard* moving = Slot(slotPack).Card;
-    moving->Layer->SetLocation(Slot(slotDiscard).HotSpotLocation);
+    LayerOf(*moving)->SetLocation(Slot(slotDiscard).HotSpotLocation);
     MoveTimer().SetTag(77);
 
     MoveTopCardTo(5);
@@ -169,7 +169,7 @@ TEST_F(TableFixture, MoveCardWithoutAWayToTheRightPutsTheCardInPlaceWithoutTheTi
     EXPECT_FALSE(MoveTimer().Enabled());
     EXPECT_EQ(MoveTimer().Tag(), 77); // not a single tick
     EXPECT_TRUE((F().*A::FLocationArray).empty());
-    EXPECT_EQ(moving->Layer->Location(), Slot(5).HotSpotLocation);
+    EXPECT_EQ(LayerOf(*moving)->Location(), Slot(5).HotSpotLocation);
     EXPECT_EQ(Slot(5).Card, moving);
     EXPECT_EQ(Pack().bTopCardsIndex, 2);
 }
@@ -180,7 +180,7 @@ TEST_F(TableFixture, MoveCardWithAZeroStepDoesNotHang)
     F().*A::FStep = 0;
     MoveTopCardTo(14);
     EXPECT_FALSE(MoveTimer().Enabled());
-    EXPECT_EQ(Card(1).Layer->Location(), Slot(14).HotSpotLocation);
+    EXPECT_EQ(LayerOf(Card(1))->Location(), Slot(14).HotSpotLocation);
     EXPECT_EQ(Pack().bTopCardsIndex, 2);
 }
 
@@ -192,7 +192,7 @@ TEST_F(TableFixture, MoveCardAskedForDuringAMoveIsRefused)
     ShufflePack();
     TPlayingCard* first = Slot(slotPack).Card;
     TPlayingCard* second = &Card(2);
-    const TFloatRect secondAt = second->Layer->Location();
+    const TFloatRect secondAt = LayerOf(*second)->Location();
 
     bool nestedRan = false;
     size_t pathDuringNested = 0;
@@ -217,9 +217,9 @@ TEST_F(TableFixture, MoveCardAskedForDuringAMoveIsRefused)
     EXPECT_EQ(destDuringNested, 9);
     EXPECT_TRUE(timerOnAfterNested);
     EXPECT_FALSE(MoveTimer().Enabled());
-    EXPECT_EQ(first->Layer->Location(), Slot(9).HotSpotLocation);
+    EXPECT_EQ(LayerOf(*first)->Location(), Slot(9).HotSpotLocation);
     EXPECT_EQ(Slot(9).Card, first);
-    EXPECT_EQ(second->Layer->Location(), secondAt);
+    EXPECT_EQ(LayerOf(*second)->Location(), secondAt);
     EXPECT_EQ(Pack().bTopCardsIndex, 2); // landed once
     EXPECT_EQ(second->Kind, kindFaceUp); // never laid on the discard pile
 }

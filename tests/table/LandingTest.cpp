@@ -26,14 +26,14 @@ TEST_F(LandingTest, OnTheDiscardPileTheCardLiesFaceDownInTheMoversColour)
         M().Play(turn, slotDiscard, steps);
         Land(slotDiscard);
         EXPECT_EQ(moving->Kind, kind);
-        EXPECT_EQ(moving->Layer->Bitmap().MasterAlpha(), 255);
+        EXPECT_EQ(LayerOf(*moving)->Bitmap().MasterAlpha(), 255);
         EXPECT_EQ(Pack().bTopCardsIndex, before + 1);
         EXPECT_EQ(Slot(slotPack).Card, &Card(before + 1));
         EXPECT_EQ(Slot(slotDiscard).Card, nullptr);
         // The next top card lies over the discard, the discard over the rest.
         const int top = Table().Layers().Count() - 1;
-        EXPECT_EQ(Card(before + 1).Layer->Index(), top);
-        EXPECT_EQ(moving->Layer->Index(), top - 1);
+        EXPECT_EQ(LayerOf(Card(before + 1))->Index(), top);
+        EXPECT_EQ(LayerOf(*moving)->Index(), top - 1);
     }
 }
 
@@ -63,9 +63,9 @@ TEST_F(LandingTest, OnACardTheCardBeatsItAndStaysTheTopCard)
 
         EXPECT_TRUE(lying.Beaten);
         EXPECT_EQ(lying.Kind, kindFaceUp);
-        EXPECT_TRUE(lying.Layer->Bitmap().Image() ==
+        EXPECT_TRUE(LayerOf(lying)->Bitmap().Image() ==
                     F().CardsBitmap32List->Bitmap(lying.Suit * 13 + lying.Value).Image());
-        EXPECT_EQ(lying.Layer->Bitmap().MasterAlpha(), 100);
+        EXPECT_EQ(LayerOf(lying)->Bitmap().MasterAlpha(), 100);
         EXPECT_EQ(Slot(slot).Card, &lying);
         EXPECT_EQ(Pack().bTopCardsIndex, before);
         EXPECT_EQ(Slot(slotPack).Card, moving);

@@ -1,4 +1,4 @@
-// Unit Lib: the pack's cards and layers, the shuffle, the ordinal words and the centred
+// Unit Lib: the pack's cards, the shuffle, the ordinal words and the centred
 // Yes/No question.
 #include "game/Lib.h"
 #include "game/Match.h"
@@ -11,116 +11,85 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <memory>
+#include <vector>
 
 namespace {
 
-// 52 faces that tell each other apart: face i is filled with colour 0xfe0000ii.
-TBitmap32List DistinctFaces()
-{
-    TBitmap32List faces;
-    for (int i = 0; i < CardCount; ++i) {
-        QImage image(53, 83, QImage::Format_ARGB32);
-        image.fill(0xfe000000u | uint32_t(i));
-        faces.Add(TBitmap32(image));
-    }
-    return faces;
-}
-
+// A card's face as the index of its picture, suit * 13 + value.
 int FaceOf(const TPlayingCard& card)
 {
-    return int(card.Layer->Bitmap().Pixel(10, 10) & 0xff);
+    return card.Suit * 13 + card.Value;
 }
 
-// A table image with the pack's 52 layers on top of a few others.
-struct TPackOnTable
+int FaceOf(const TCardFace& face)
 {
-    TImage32 Table;
-    TPackOfCards Pack;
-    TPackOnTable()
-    {
-        for (int i = 0; i < 5; ++i)
-            Table.Layers().Add(); // stands for the slots under the cards
-        CreateCardLayers(Table.Layers(), Pack);
-    }
-};
+    return face.Suit * 13 + face.Value;
+}
 
 // Restores the clock as the shuffle's seed source after each test.
 class SeededShuffle : public ::testing::Test
 {
 protected:
     void TearDown() override { SetShuffleSeedSource({}); }
-    TBitmap32List Faces = DistinctFaces();
 };
 
 } // namespace
 
 // ---------------------------------------------------------------------------------------
-// CreateCardLayers
+// TPackOfCards
 
-struct CreatedCard
+struct FreshCard
 {
     int CardNo;
     uint8_t Suit;
     TCardValue Value;
 };
 
-class CreateCardLayersTest : public ::testing::TestWithParam<CreatedCard>
+class FreshPackTest : public ::testing::TestWithParam<FreshCard>
 {
 };
 
-TEST_P(CreateCardLayersTest, NumbersSuitAndRankFollowThePackOrder)
+TEST_P(FreshPackTest, NumbersSuitAndRankFollowThePackOrder)
 {
-    const CreatedCard c = GetParam();
-    TPackOnTable t;
-    const TPlayingCard& card = t.Pack.Card(c.CardNo);
+    const FreshCard c = GetParam();
+    const TPackOfCards pack;
+    const TPlayingCard& card = pack.Card(c.CardNo);
     EXPECT_EQ(card.CardNo, c.CardNo);
     EXPECT_EQ(card.Suit, c.Suit);
     EXPECT_EQ(card.Value, c.Value);
-    EXPECT_EQ(card.Suit * 13 + card.Value, c.CardNo - 1); // face picture of card i is i - 1
-    ASSERT_NE(card.Layer, nullptr);
-    EXPECT_EQ(card.Layer->Index(), 5 + c.CardNo - 1); // appended above what was there
+    EXPECT_EQ(FaceOf(card), c.CardNo - 1); // face picture of card i is i - 1
     EXPECT_EQ(card.Kind, kindFaceUp);
     EXPECT_FALSE(card.Beaten);
+    EXPECT_EQ(pack.bTopCardsIndex, 0); // nothing dealt yet
 }
 
-INSTANTIATE_TEST_SUITE_P(Cards, CreateCardLayersTest,
-                         ::testing::Values(CreatedCard{1, 0, cvTwo}, CreatedCard{13, 0, cvAce},
-                                           CreatedCard{14, 1, cvTwo}, CreatedCard{37, 2, cvQueen},
-                                           CreatedCard{52, 3, cvAce}));
-
-TEST(CreateCardLayers, GivesEveryCardALayerOfItsOwn)
-{
-    TPackOnTable t;
-    EXPECT_EQ(t.Table.Layers().Count(), 5 + CardCount);
-    for (int i = 1; i <= CardCount; ++i)
-        EXPECT_EQ(t.Table.Layers().Items(5 + i - 1), t.Pack.Card(i).Layer) << "card " << i;
-}
+INSTANTIATE_TEST_SUITE_P(Cards, FreshPackTest,
+                         ::testing::Values(FreshCard{1, 0, cvTwo}, FreshCard{13, 0, cvAce},
+                                           FreshCard{14, 1, cvTwo}, FreshCard{37, 2, cvQueen},
+                                           FreshCard{52, 3, cvAce}));
 
 // ---------------------------------------------------------------------------------------
 // SwapCards
 
-TEST(SwapCards, ExchangesThePhysicalCardAndClearsBeatenOfTheSecondPlaceOnly)
+TEST(SwapCards, ExchangesTheFacesAndClearsBeatenOfTheSecondPlaceOnly)
 {
-    TPackOnTable t;
-    TPlayingCard& a = t.Pack.Card(3);
-    TPlayingCard& b = t.Pack.Card(40);
+    TPackOfCards pack;
+    TPlayingCard& a = pack.Card(3);
+    TPlayingCard& b = pack.Card(40);
     a.Kind = kindComputerBack;
     a.Beaten = true;
     b.Kind = kindPlayerBack;
     b.Beaten = true;
-    TBitmapLayer* layerA = a.Layer;
-    TBitmapLayer* layerB = b.Layer;
 
-    SwapCards(t.Pack, 3, 40);
+    SwapCards(pack, 3, 40);
 
     EXPECT_EQ(a.CardNo, 3);
     EXPECT_EQ(b.CardNo, 40);
     EXPECT_EQ(a.Kind, kindComputerBack);
     EXPECT_EQ(b.Kind, kindPlayerBack);
-    EXPECT_EQ(a.Layer, layerB);
-    EXPECT_EQ(b.Layer, layerA);
     EXPECT_EQ(a.Suit, 3); // card 40 was the two of clubs
     EXPECT_EQ(a.Value, cvTwo);
     EXPECT_EQ(b.Suit, 0); // card 3 was the four of diamonds
@@ -131,63 +100,47 @@ TEST(SwapCards, ExchangesThePhysicalCardAndClearsBeatenOfTheSecondPlaceOnly)
 
 TEST(SwapCards, WithItselfChangesNothingButBeaten)
 {
-    TPackOnTable t;
-    TPlayingCard& c = t.Pack.Card(7);
-    TBitmapLayer* layer = c.Layer;
+    TPackOfCards pack;
+    TPlayingCard& c = pack.Card(7);
     c.Beaten = true;
-    SwapCards(t.Pack, 7, 7);
-    EXPECT_EQ(c.Layer, layer);
+    SwapCards(pack, 7, 7);
+    EXPECT_EQ(c.CardNo, 7);
+    EXPECT_EQ(c.Suit, 0);
     EXPECT_EQ(c.Value, cvEight);
     EXPECT_FALSE(c.Beaten);
 }
 
 // ---------------------------------------------------------------------------------------
-// ShuffleCards
+// ShuffleCards, LayPack
 
-TEST_F(SeededShuffle, GathersEveryCardFaceUpAndInvisibleAtThePack)
+TEST_F(SeededShuffle, TurnsEveryCardFaceUpUnbeatenWithCardOneOnTop)
 {
-    TPackOnTable t;
+    TPackOfCards pack;
     for (int i = 1; i <= CardCount; ++i) {
-        t.Pack.Card(i).Kind = uint8_t(i % 3);
-        t.Pack.Card(i).Beaten = i % 2 == 0;
-        t.Pack.Card(i).Layer->Bitmap().SetMasterAlpha(255);
-        t.Pack.Card(i).Layer->SetLocation({200, 200, 253, 283});
+        pack.Card(i).Kind = uint8_t(i % 3);
+        pack.Card(i).Beaten = i % 2 == 0;
     }
-    t.Pack.bTopCardsIndex = 37;
+    pack.bTopCardsIndex = 37;
 
-    ShuffleCards(t.Pack, Faces);
+    ShuffleCards(pack);
 
-    EXPECT_EQ(t.Pack.bTopCardsIndex, 1);
-    const TFloatRect pack{8, 232, 61, 315};
+    EXPECT_EQ(pack.bTopCardsIndex, 1);
     for (int i = 1; i <= CardCount; ++i) {
-        const TPlayingCard& card = t.Pack.Card(i);
+        const TPlayingCard& card = pack.Card(i);
         SCOPED_TRACE(i);
         EXPECT_EQ(card.CardNo, i);
         EXPECT_EQ(card.Kind, kindFaceUp);
         EXPECT_FALSE(card.Beaten);
-        EXPECT_EQ(card.Layer->Bitmap().MasterAlpha(), 0);
-        EXPECT_EQ(card.Layer->Bitmap().DrawMode(), dmBlend);
-        EXPECT_EQ(card.Layer->Location(), pack);
-        EXPECT_EQ(FaceOf(card), card.Suit * 13 + card.Value);
     }
-}
-
-TEST_F(SeededShuffle, StacksTheLayersInPackOrderWithCardOneOnTop)
-{
-    TPackOnTable t;
-    ShuffleCards(t.Pack, Faces);
-    const int top = t.Table.Layers().Count() - 1;
-    for (int i = 1; i <= CardCount; ++i)
-        EXPECT_EQ(t.Pack.Card(i).Layer->Index(), top - (i - 1)) << "card " << i;
 }
 
 TEST_F(SeededShuffle, KeepsAllFiftyTwoCardsOnce)
 {
-    TPackOnTable t;
-    ShuffleCards(t.Pack, Faces);
+    TPackOfCards pack;
+    ShuffleCards(pack);
     std::array<int, CardCount> seen{};
     for (int i = 1; i <= CardCount; ++i)
-        ++seen[size_t(t.Pack.Card(i).Suit * 13 + t.Pack.Card(i).Value)];
+        ++seen[size_t(FaceOf(pack.Card(i)))];
     for (int face = 0; face < CardCount; ++face)
         EXPECT_EQ(seen[size_t(face)], 1) << "face " << face;
 }
@@ -196,58 +149,83 @@ TEST_F(SeededShuffle, KeepsAllFiftyTwoCardsOnce)
 // at each place, starting from the order the pack had.
 TEST_F(SeededShuffle, DealsTheEnginesOrderForTheSeed)
 {
-    for (const quint32 seed : {1u, 77u, 123456789u}) {
+    for (const quint32 seed : {1u, 77u, 4711u, 123456789u}) {
         SetShuffleSeedSource([seed] { return seed; });
-        TPackOnTable t;
-        ShuffleCards(t.Pack, Faces);
+        TPackOfCards pack;
+        ShuffleCards(pack);
         TPackOrder expected = FreshPackOrder();
         TMatchRandom random(seed);
         ShufflePackOrder(expected, random);
         for (int i = 1; i <= CardCount; ++i)
-            EXPECT_EQ(FaceOf(t.Pack.Card(i)), expected[i].Suit * 13 + expected[i].Value)
+            EXPECT_EQ(FaceOf(pack.Card(i)), FaceOf(expected[i]))
                 << "seed " << seed << " card " << i;
 
         // A second shuffle starts from the first one's order.
-        ShuffleCards(t.Pack, Faces);
+        ShuffleCards(pack);
         random.Seed(seed);
         ShufflePackOrder(expected, random);
         for (int i = 1; i <= CardCount; ++i)
-            EXPECT_EQ(FaceOf(t.Pack.Card(i)), expected[i].Suit * 13 + expected[i].Value)
+            EXPECT_EQ(FaceOf(pack.Card(i)), FaceOf(expected[i]))
                 << "seed " << seed << " again, card " << i;
     }
+}
+
+TEST_F(SeededShuffle, FixedSeedGivesTheFixedDeal)
+{
+    // The first eight places of a fresh pack shuffled from seed 4711, as the engine pins them.
+    SetShuffleSeedSource([] { return 4711u; });
+    TPackOfCards pack;
+    ShuffleCards(pack);
+    std::vector<int> first;
+    for (int i = 1; i <= 8; ++i)
+        first.push_back(FaceOf(pack.Card(i)));
+    EXPECT_EQ(first, (std::vector<int>{5, 24, 12, 28, 1, 18, 25, 30}));
 }
 
 TEST_F(SeededShuffle, ReseedsAtEveryShuffleSoASeedRepeatsTheDeal)
 {
     SetShuffleSeedSource([] { return 2024u; });
-    TPackOnTable first;
-    TPackOnTable second;
-    ShuffleCards(first.Pack, Faces);
+    TPackOfCards first;
+    TPackOfCards second;
+    ShuffleCards(first);
     (void)MatchRandom().Below(1000); // the opponent draws in between
     (void)RandomReal();
-    ShuffleCards(second.Pack, Faces);
+    ShuffleCards(second);
     for (int i = 1; i <= CardCount; ++i)
-        EXPECT_EQ(FaceOf(first.Pack.Card(i)), FaceOf(second.Pack.Card(i))) << "card " << i;
+        EXPECT_EQ(FaceOf(first.Card(i)), FaceOf(second.Card(i))) << "card " << i;
 
     SetShuffleSeedSource([] { return 2025u; });
-    TPackOnTable third;
-    ShuffleCards(third.Pack, Faces);
+    TPackOfCards third;
+    ShuffleCards(third);
     int same = 0;
     for (int i = 1; i <= CardCount; ++i)
-        same += FaceOf(first.Pack.Card(i)) == FaceOf(third.Pack.Card(i));
+        same += FaceOf(first.Card(i)) == FaceOf(third.Card(i));
     EXPECT_LT(same, CardCount);
 }
 
 TEST_F(SeededShuffle, FromTheClockTwoShufflesInARowDealDifferently)
 {
-    TPackOnTable first;
-    TPackOnTable second;
-    ShuffleCards(first.Pack, Faces);
-    ShuffleCards(second.Pack, Faces);
+    TPackOfCards first;
+    TPackOfCards second;
+    ShuffleCards(first);
+    ShuffleCards(second);
     int same = 0;
     for (int i = 1; i <= CardCount; ++i)
-        same += FaceOf(first.Pack.Card(i)) == FaceOf(second.Pack.Card(i));
+        same += FaceOf(first.Card(i)) == FaceOf(second.Card(i));
     EXPECT_LT(same, CardCount);
+}
+
+TEST(LayPack, GivesEachPlaceTheFaceOfTheOrder)
+{
+    TPackOrder order = FreshPackOrder();
+    std::reverse(order.begin() + 1, order.end());
+    TPackOfCards pack;
+    LayPack(pack, order);
+    for (int i = 1; i <= CardCount; ++i) {
+        EXPECT_EQ(pack.Card(i).CardNo, i);
+        EXPECT_EQ(FaceOf(pack.Card(i)), CardCount - i) << "card " << i;
+    }
+    EXPECT_EQ(pack.bTopCardsIndex, 1);
 }
 
 // ---------------------------------------------------------------------------------------

@@ -69,10 +69,10 @@ TEST_F(ShotOutcomeTest, StaysAboveACardThatFliesOn)
 {
     ShufflePack();
     F().ShowShotOutcome(true);
-    Card(1).Layer->SetLocation({150, 240, 203, 323});
-    Card(1).Layer->BringToFront();
+    LayerOf(Card(1))->SetLocation({150, 240, 203, 323});
+    LayerOf(Card(1))->BringToFront();
     ASSERT_TRUE(QTest::qWaitFor([this] { return Middle()->Bitmap().MasterAlpha() < 255; }, 2000));
-    EXPECT_NE(Middle(), Card(1).Layer);
+    EXPECT_NE(Middle(), LayerOf(Card(1)));
 }
 
 TEST_F(ShotOutcomeTest, NothingIsDrawnWithTheAnnouncementsOff)

@@ -34,6 +34,7 @@ protected:
     TMatch& M() { return F().*A::FMatch; }
     TPackOfCards& Pack() { return F().*A::FPackOfCards; }
     TPlayingCard& Card(int cardNo) { return Pack().Card(cardNo); }
+    TBitmapLayer* LayerOf(const TPlayingCard& card) { return A::CardLayer(F(), card); }
     THotSpotRect& Slot(int slot) { return (F().*A::FHotSpotRects)[slot]; }
     TImage32& Table() { return *(F().*A::FGameTableImage); }
     TThreadedTimer& MoveTimer() { return *F().MoveCardThreadedTimer; }
@@ -43,7 +44,8 @@ protected:
     // has it before its first card moves.
     void ShufflePack()
     {
-        ShuffleCards(Pack(), *F().CardsBitmap32List);
+        ShuffleCards(Pack());
+        (F().*A::GatherCardLayers)();
         (F().*A::ShowAllCards)();
         (F().*A::PlaceTopCard)(slotPack);
     }

@@ -108,12 +108,12 @@ TEST_F(HintsFixture, TheMarkersHideWhileASequenceRunsOrTheComputerIsToMove)
     {
         A::TSequence sequence(F());
         EXPECT_EQ(F().MarkedSlots(), std::vector<int>{});
-        Slot(6).Card->Layer->BringToFront(); // a card moved meanwhile
+        LayerOf(*Slot(6).Card)->BringToFront(); // a card moved meanwhile
     }
     EXPECT_EQ(F().MarkedSlots(), (std::vector<int>{5, 6, 7}));
     const TFloatRect& place = Slot(6).HotSpotLocation;
     const TBitmapLayer* top = Table().Layers().HitTest(place.Left + 1, place.Top + 1);
-    EXPECT_NE(top, Slot(6).Card->Layer) << "the marker lies under the card";
+    EXPECT_NE(top, LayerOf(*Slot(6).Card)) << "the marker lies under the card";
 
     M().SetTurn(tuComputer);
     F().RefreshPlayableMarkers();

@@ -5,6 +5,8 @@
 #include <QFrame>
 #include <QLayout>
 
+#include <algorithm>
+
 // ---------------------------------------------------------------------------------------
 // The scene as built
 
@@ -64,7 +66,7 @@ TEST_F(TableFixture, CardLayersLieAboveTheTwentyEightLayersOfTheSlots)
 {
     ASSERT_EQ(Table().Layers().Count(), 28 + CardCount);
     for (int i = 1; i <= CardCount; ++i)
-        EXPECT_EQ(Card(i).Layer, Table().Layers().Items(27 + i)) << "card " << i;
+        EXPECT_EQ(LayerOf(Card(i)), Table().Layers().Items(27 + i)) << "card " << i;
 }
 
 TEST_F(TableFixture, WindowHoldsTheWholeTableStripAndLine)
@@ -113,15 +115,15 @@ TEST_P(ShowCardTest, ShowsTheKindsPictureShownOrHidden)
     ASSERT_EQ(card.Suit * 13 + card.Value, 19);
     (F().*A::ShowCard)(20, c.Kind, c.Visible, false);
     EXPECT_EQ(card.Kind, c.Kind);
-    EXPECT_TRUE(card.Layer->Bitmap().Image() == PictureOfKind(c.Kind));
-    EXPECT_EQ(card.Layer->Bitmap().MasterAlpha(), c.Visible ? 255 : 0);
-    EXPECT_EQ(card.Layer->Bitmap().DrawMode(), dmBlend);
-    EXPECT_EQ(card.Layer->Index(), 27 + 20); // not brought to the front
+    EXPECT_TRUE(LayerOf(card)->Bitmap().Image() == PictureOfKind(c.Kind));
+    EXPECT_EQ(LayerOf(card)->Bitmap().MasterAlpha(), c.Visible ? 255 : 0);
+    EXPECT_EQ(LayerOf(card)->Bitmap().DrawMode(), dmBlend);
+    EXPECT_EQ(LayerOf(card)->Index(), 27 + 20); // not brought to the front
 
     // Face up again, it shows its own face.
     (F().*A::ShowCard)(20, kindFaceUp, true, true);
-    EXPECT_TRUE(card.Layer->Bitmap().Image() == PictureOfKind(kindFaceUp));
-    EXPECT_EQ(card.Layer->Index(), Table().Layers().Count() - 1);
+    EXPECT_TRUE(LayerOf(card)->Bitmap().Image() == PictureOfKind(kindFaceUp));
+    EXPECT_EQ(LayerOf(card)->Index(), Table().Layers().Count() - 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, ShowCardTest,
@@ -133,18 +135,19 @@ INSTANTIATE_TEST_SUITE_P(Kinds, ShowCardTest,
 
 TEST_F(TableFixture, HiddenCardStaysHiddenUntilShowAllCardsKeepingItsPicture)
 {
-    ShuffleCards(Pack(), *F().CardsBitmap32List);
+    ShuffleCards(Pack());
+    (F().*A::GatherCardLayers)();
     (F().*A::ShowCard)(1, kindPlayerBack, false, false);
     (F().*A::ShowCard)(12, kindComputerBack, false, false);
-    EXPECT_EQ(Card(1).Layer->Bitmap().MasterAlpha(), 0);
+    EXPECT_EQ(LayerOf(Card(1))->Bitmap().MasterAlpha(), 0);
     EXPECT_EQ(Card(1).Kind, kindPlayerBack);
 
     (F().*A::ShowAllCards)();
 
     for (int i = 1; i <= CardCount; ++i)
-        EXPECT_EQ(Card(i).Layer->Bitmap().MasterAlpha(), 255) << "card " << i;
-    EXPECT_TRUE(Card(1).Layer->Bitmap().Image() == F().GameBitmap32List->Bitmap(0).Image());
-    EXPECT_TRUE(Card(12).Layer->Bitmap().Image() == F().GameBitmap32List->Bitmap(1).Image());
+        EXPECT_EQ(LayerOf(Card(i))->Bitmap().MasterAlpha(), 255) << "card " << i;
+    EXPECT_TRUE(LayerOf(Card(1))->Bitmap().Image() == F().GameBitmap32List->Bitmap(0).Image());
+    EXPECT_TRUE(LayerOf(Card(12))->Bitmap().Image() == F().GameBitmap32List->Bitmap(1).Image());
 }
 
 TEST_F(TableFixture, UnknownKindKeepsThePicture)
@@ -152,7 +155,7 @@ TEST_F(TableFixture, UnknownKindKeepsThePicture)
     (F().*A::ShowCard)(5, kindComputerBack, true, false);
     (F().*A::ShowCard)(5, 3, true, false);
     EXPECT_EQ(Card(5).Kind, 3);
-    EXPECT_TRUE(Card(5).Layer->Bitmap().Image() == F().GameBitmap32List->Bitmap(1).Image());
+    EXPECT_TRUE(LayerOf(Card(5))->Bitmap().Image() == F().GameBitmap32List->Bitmap(1).Image());
 }
 
 TEST_F(TableFixture, PlaceTopCardHandsTheTopCardToTheSlotOnTop)
@@ -161,7 +164,76 @@ TEST_F(TableFixture, PlaceTopCardHandsTheTopCardToTheSlotOnTop)
     Pack().bTopCardsIndex = 17;
     (F().*A::PlaceTopCard)(7);
     EXPECT_EQ(Slot(7).Card, &Card(17));
-    EXPECT_EQ(Card(17).Layer->Index(), Table().Layers().Count() - 1);
+    EXPECT_EQ(LayerOf(Card(17))->Index(), Table().Layers().Count() - 1);
+}
+
+// ---------------------------------------------------------------------------------------
+// The pack's pictures: one layer per card number, showing that card's face
+
+namespace {
+
+const QImage& FacePicture(TMainForm& form, const TCardFace& face)
+{
+    return form.CardsBitmap32List->Bitmap(face.Suit * 13 + face.Value).Image();
+}
+
+} // namespace
+
+TEST_F(TableFixture, GatheredLayersShowEachCardsFaceHiddenAtThePackCardOneOnTop)
+{
+    // A reversed pack whose layers lie shown, elsewhere and stacked the wrong way round.
+    TPackOrder order = FreshPackOrder();
+    std::reverse(order.begin() + 1, order.end());
+    LayPack(Pack(), order);
+    for (int n = 1; n <= CardCount; ++n) {
+        LayerOf(Card(n))->Bitmap().SetMasterAlpha(255);
+        LayerOf(Card(n))->SetLocation(Slot(slotDiscard).HotSpotLocation);
+        LayerOf(Card(n))->BringToFront();
+    }
+    const int layers = Table().Layers().Count();
+
+    (F().*A::GatherCardLayers)();
+
+    ASSERT_EQ(Table().Layers().Count(), layers);
+    for (int n = 1; n <= CardCount; ++n) {
+        SCOPED_TRACE(n);
+        const TBitmapLayer* layer = A::CardLayer(F(), n);
+        ASSERT_EQ(layer, LayerOf(Card(n)));
+        EXPECT_TRUE(layer->Bitmap().Image() == FacePicture(F(), order[n]));
+        EXPECT_EQ(layer->Bitmap().MasterAlpha(), 0);
+        EXPECT_EQ(layer->Bitmap().DrawMode(), dmBlend);
+        EXPECT_EQ(layer->Location(), Slot(slotPack).HotSpotLocation);
+        EXPECT_EQ(layer->Index(), layers - n);
+    }
+}
+
+TEST_F(TableFixture, AfterTheDealEachCardNumbersLayerShowsThatCardsFace)
+{
+    (F().*A::BuildScoreboard)(QStringLiteral("Player"));
+    M().SetPeriodDealer(alPlayer);
+    for (const uint32_t seed : {4711u, 90210u}) { // the second deal starts from the first's
+        SCOPED_TRACE(seed);
+        const TSteps deal = M().StartPeriod(seed);
+        (F().*A::InitPeriod)();
+        (F().*A::DealCards)(deal);
+        ASSERT_EQ(Pack().bTopCardsIndex, 13);
+
+        for (int n = 1; n <= CardCount; ++n) {
+            SCOPED_TRACE(n);
+            const TPlayingCard& card = Card(n);
+            EXPECT_EQ(card.Suit, M().Face(n).Suit);
+            EXPECT_EQ(card.Value, M().Face(n).Value);
+            const TBitmapLayer* layer = A::CardLayer(F(), n);
+            EXPECT_EQ(layer->Bitmap().MasterAlpha(), 255);
+            // The goal cards lie face down, showing the back of the side they guard.
+            const uint8_t kind = M().Kind(n);
+            const QImage& picture =
+                kind == kindComputerBack ? F().GameBitmap32List->Bitmap(1).Image()
+                : kind == kindPlayerBack ? F().GameBitmap32List->Bitmap(0).Image()
+                                         : FacePicture(F(), M().Face(n));
+            EXPECT_TRUE(layer->Bitmap().Image() == picture);
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------------------
@@ -345,7 +417,7 @@ TEST_F(ClickTest, ClickOnTheLitSlotMovesTheTopCardThere)
     HoverAt(130, 400);
     PressAt(130, 400);
     EXPECT_EQ(Slot(11).Card, top);
-    EXPECT_EQ(top->Layer->Location(), Slot(11).HotSpotLocation);
+    EXPECT_EQ(LayerOf(*top)->Location(), Slot(11).HotSpotLocation);
     EXPECT_EQ(FrameAlpha(11), 0);
     EXPECT_TRUE(F().*A::FCanMoveCard);
 }

@@ -42,7 +42,8 @@ TEST_F(TableFixture, DealtTableLooksAsItShould)
     (F().*A::BuildScoreboard)(QStringLiteral("Player"));
 
     // The deal of a period in which the computer moves first.
-    ShuffleCards(Pack(), *F().CardsBitmap32List);
+    ShuffleCards(Pack());
+    (F().*A::GatherCardLayers)();
     (F().*A::ShowCard)(1, kindComputerBack, false, false);
     (F().*A::ShowCard)(12, kindPlayerBack, false, false);
     (F().*A::ShowAllCards)();

@@ -339,7 +339,7 @@ TEST_F(AboutScreenTest, AboutDuringACardMove)
     EXPECT_NE(Slots()[slotComputerGoal].Card, nullptr);
     for (int slot = 1; slot <= 13; ++slot)
         if (const TPlayingCard* card = Slots()[slot].Card) {
-            EXPECT_EQ(card->Layer->Location(), Slots()[slot].HotSpotLocation) << slot;
+            EXPECT_EQ(LayerOf(*card)->Location(), Slots()[slot].HotSpotLocation) << slot;
         }
     // The screen animates: the deal did not hold it up. (It may have finished before the
     // screen's first tick on a busy machine, so the tick is waited for.)

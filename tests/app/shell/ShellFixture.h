@@ -60,6 +60,7 @@ protected:
 
     TMatch& M() { return F().*A::FMatch; }
     THotSpotRect* Slots() { return F().*A::FHotSpotRects; }
+    TBitmapLayer* LayerOf(const TPlayingCard& card) { return A::CardLayer(F(), card); }
 
     // The deal is over and a card of the computer's turn is on its way.
     bool ComputerCardInFlight()

@@ -277,7 +277,7 @@ TEST_P(MidTurnCommandTest, DealsOnceAfterTheTurnUnwinds)
     EXPECT_GE((F().*A::FPackOfCards).bTopCardsIndex, 13);
     for (int slot = 1; slot <= 13; ++slot)
         if (const TPlayingCard* card = Slots()[slot].Card) {
-            EXPECT_EQ(card->Layer->Location(), Slots()[slot].HotSpotLocation) << "slot " << slot;
+            EXPECT_EQ(LayerOf(*card)->Location(), Slots()[slot].HotSpotLocation) << "slot " << slot;
         }
 }
 
