@@ -19,51 +19,20 @@ LIMIT=${BT_E2E_LIMIT:-420}
 
 e2e_need_tools
 /usr/bin/python3 -c 'import pyatspi' 2>/dev/null || { echo "SKIP: python3-pyatspi is missing"; exit 77; }
-if [[ -z "${BT_E2E_DISPLAY:-}" ]]; then
-    mkdir -p "$OUT"
-    rm -f "$OUT"/*.png "$OUT"/announcements.txt
-    BT_E2E_DISPLAY=1 exec "$E2E_DIR/../../scripts/with-display" -- dbus-run-session -- \
-        "$0" "$BUILD" "$OUT"
-fi
-
-shot() { import -window root "$OUT/$1.png"; }
-fail() {
-    echo "E2E FAILED: $*" >&2
-    shot failure || true
-    exit 1
-}
-
-RUN=$(mktemp -d)
-PID=
-LISTENER=
-cleanup() {
-    [[ -n "$LISTENER" ]] && kill "$LISTENER" 2>/dev/null || true
-    e2e_stop_helpers
-    [[ -n "$PID" ]] && kill "$PID" 2>/dev/null || true
-    rm -rf "$RUN"
-}
-trap cleanup EXIT
-trap 'exit 1' TERM
-e2e_deadline "$LIMIT" "$OUT/timeout.png" "$RUN/pid"
-e2e_start_a11y "$OUT/a11y-bus.log"
+e2e_begin "$BUILD" "$OUT"
 
 table_slots() { timeout 20 /usr/bin/python3 "$E2E_DIR/a11y_table.py" slots 2>/dev/null || true; }
 HEARD="$OUT/announcements.txt"
 : >"$HEARD"
 
-cp "$BUILD/brindletop" "$RUN/"
-# The computer deals, so the player moves first; one game; fast cards.
-printf '[Options]\nPlayerName=Ann\nDealer=0\nSkillLevel=0\nBestOf=0\nAnimSpeed=0\n' \
-    >"$RUN/brindletop.ini"
-(cd "$RUN" && exec env "${A11Y_ENV[@]}" ./brindletop) >"$OUT/program.log" 2>&1 &
-PID=$!
-echo "$PID" >"$RUN/pid"
+e2e_start_program
 
 WID=$(timeout 60 xdotool search --sync --onlyvisible --name '^Brindletop$' | head -1) ||
     fail "no main window"
 wait_for 30 "the table is not read as fourteen slots" eval '[[ $(table_slots | wc -l) -eq 14 ]]'
 /usr/bin/python3 "$E2E_DIR/a11y_table.py" listen "$HEARD" &
 LISTENER=$!
+E2E_PIDS+=("$LISTENER")
 # The first deal at rest, the player to move: one slot or more may be played.
 wait_for 30 "no slot is playable after the deal" eval 'table_slots | grep -q "	enabled	playable"'
 sleep 1
@@ -124,7 +93,6 @@ wait_for 20 "the next period's turn is not announced" \
 shot 04-second-period
 
 kill "$LISTENER" 2>/dev/null || true
-LISTENER=
 grep -q "^Your turn: " "$HEARD" || fail "no \"Your turn\" was announced"
 grep -q "^Computer's turn$" "$HEARD" || fail "no \"Computer's turn\" was announced"
 grep -q -E "^Computer (beats|fills|discards|puts|turns|scores)|^Saved! Your" "$HEARD" ||

@@ -1,7 +1,7 @@
 # Shared by the whole-program scripts (sourced, never run): the program's windows and
 # texts read through its accessibility interface, waits with deadlines, and the run's own
-# deadline. The caller defines fail (which takes a screenshot) and keeps the program's
-# process id in PID.
+# deadline, and the run's start. The caller sets BUILD, OUT and LIMIT before it sources
+# this file.
 
 E2E_DIR=$(dirname "$(realpath "${BASH_SOURCE[0]}")")
 # What the program keeps between runs (statistics, the series in progress) goes to the
@@ -45,6 +45,57 @@ e2e_stop_helpers() {
     [[ -n "${E2E_WATCH:-}" ]] && kill "$E2E_WATCH" 2>/dev/null
     [[ -n "${E2E_BUS:-}" ]] && kill "$E2E_BUS" 2>/dev/null
     return 0
+}
+
+shot() { import -window root "$OUT/$1.png"; }
+fail() {
+    echo "E2E FAILED: $*" >&2
+    shot failure || true
+    exit 1
+}
+
+# The start of a run of the calling script (its arguments ARGS): the first time through,
+# clears OUT of an earlier run's screenshots and data and runs the script again on a
+# display of its own in a D-Bus session. Then makes the scratch folder RUN, sets the run's
+# deadline of LIMIT seconds and starts the accessibility bus. Whatever the caller starts
+# and adds to E2E_PIDS ends with the run, the program (PID) last.
+e2e_begin() { # args...
+    if [[ -z "${BT_E2E_DISPLAY:-}" ]]; then
+        mkdir -p "$OUT"
+        rm -f "$OUT"/*.png
+        rm -rf "$XDG_DATA_HOME" # the statistics and the series of an earlier run
+        BT_E2E_DISPLAY=1 exec "$E2E_DIR/../../scripts/with-display" -- dbus-run-session -- \
+            "$0" "$@"
+    fi
+    RUN=$(mktemp -d)
+    PID=
+    E2E_PIDS=()
+    trap e2e_end EXIT
+    trap 'exit 1' TERM
+    # A hang anywhere ends the run with a screenshot of what the screen showed.
+    e2e_deadline "$LIMIT" "$OUT/timeout.png" "$RUN/pid"
+    e2e_start_a11y "$OUT/a11y-bus.log"
+}
+e2e_end() {
+    local pid
+    for pid in "${E2E_PIDS[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    e2e_stop_helpers
+    [[ -n "$PID" ]] && kill "$PID" 2>/dev/null || true
+    rm -rf "$RUN"
+}
+
+# Starts the program from a copy in RUN with a settings file of its own: Ann plays one game
+# at Rookie with fast cards, and the computer deals, so the player moves first.
+e2e_start_program() {
+    cp "$BUILD/brindletop" "$RUN/"
+    [[ -d "$BUILD/HELP" ]] && cp -r "$BUILD/HELP" "$RUN/"
+    printf '[Options]\nPlayerName=Ann\nDealer=0\nSkillLevel=0\nBestOf=0\nAnimSpeed=0\n' \
+        >"$RUN/brindletop.ini"
+    (cd "$RUN" && exec env "${A11Y_ENV[@]}" ./brindletop) >"$OUT/program.log" 2>&1 &
+    PID=$!
+    echo "$PID" >"$RUN/pid"
 }
 
 a11y() { timeout 20 "$E2E_DIR/a11y.py" "$@"; }

@@ -26,33 +26,7 @@ source "$(dirname "$(realpath "$0")")/lib.sh"
 LIMIT=${BT_E2E_LIMIT:-840}
 
 e2e_need_tools
-if [[ -z "${BT_E2E_DISPLAY:-}" ]]; then
-    mkdir -p "$OUT"
-    rm -f "$OUT"/*.png
-    rm -rf "$XDG_DATA_HOME" # the statistics of an earlier run
-    BT_E2E_DISPLAY=1 exec "$E2E_DIR/../../scripts/with-display" -- dbus-run-session -- \
-        "$0" "$BUILD" "$OUT"
-fi
-
-shot() { import -window root "$OUT/$1.png"; }
-fail() {
-    echo "E2E FAILED: $*" >&2
-    shot failure || true
-    exit 1
-}
-
-RUN=$(mktemp -d)
-PID=
-cleanup() {
-    e2e_stop_helpers
-    [[ -n "$PID" ]] && kill "$PID" 2>/dev/null || true
-    rm -rf "$RUN"
-}
-trap cleanup EXIT
-trap 'exit 1' TERM
-# A hang anywhere ends the run with a screenshot of what the screen showed.
-e2e_deadline "$LIMIT" "$OUT/timeout.png" "$RUN/pid"
-e2e_start_a11y "$OUT/a11y-bus.log"
+e2e_begin "$BUILD" "$OUT"
 
 # The windows on screen are exactly the given titles (in any order).
 only_windows() {
@@ -74,15 +48,7 @@ area() { # left top width height
     import -window root -crop "$3x$4+$1+$2" +repage -depth 8 rgb:- | md5sum | cut -d' ' -f1
 }
 
-cp "$BUILD/brindletop" "$RUN/"
-[[ -d "$BUILD/HELP" ]] && cp -r "$BUILD/HELP" "$RUN/"
-# Dealer 0: the computer deals, so the player moves first. BestOf 0: a series of one game.
-printf '[Options]\nPlayerName=Ann\nDealer=0\nSkillLevel=0\nBestOf=0\nAnimSpeed=0\n' \
-    >"$RUN/brindletop.ini"
-
-(cd "$RUN" && exec env "${A11Y_ENV[@]}" ./brindletop) >"$OUT/program.log" 2>&1 &
-PID=$!
-echo "$PID" >"$RUN/pid"
+e2e_start_program
 
 WID=$(timeout 60 xdotool search --sync --onlyvisible --name '^Brindletop$' | head -1) ||
     fail "no main window"
