@@ -1,6 +1,7 @@
 #pragma once
-// Tests reach the main window's private engine and presentation members through
-// these member pointers: `form.*A::FPackOfCards`, `(form.*A::NextMove)(tuPlayer)`.
+// Tests reach the main window's private members through these member pointers:
+// `form.*A::FPackOfCards`, `(form.*A::NextMove)(tuPlayer)`. Only what some test reads or
+// calls is listed; the game's state itself is the match's (`form.*A::FMatch`).
 
 #include "app/Main.h"
 
@@ -9,23 +10,11 @@ class TMainFormTestAccess
 public:
     using TSequence = TMainForm::TSequence;
     using TPendingCommand = TMainForm::TPendingCommand;
-    static constexpr auto FormCreate = &TMainForm::FormCreate;
     static constexpr auto FormActivate = &TMainForm::FormActivate;
-    static constexpr auto FormClose = &TMainForm::FormClose;
-    static constexpr auto CreateMenu = &TMainForm::CreateMenu;
-    static constexpr auto FileNewGameActionExecute = &TMainForm::FileNewGameActionExecute;
-    static constexpr auto FileOptionsActionExecute = &TMainForm::FileOptionsActionExecute;
-    static constexpr auto FileScoreActionExecute = &TMainForm::FileScoreActionExecute;
-    static constexpr auto FileExitActionExecute = &TMainForm::FileExitActionExecute;
-    static constexpr auto HelpIndexActionExecute = &TMainForm::HelpIndexActionExecute;
-    static constexpr auto HelpAboutActionExecute = &TMainForm::HelpAboutActionExecute;
-    static constexpr auto BuildTableScene = &TMainForm::BuildTableScene;
     static constexpr auto ShowCard = &TMainForm::ShowCard;
     static constexpr auto PlaceTopCard = &TMainForm::PlaceTopCard;
     static constexpr auto ShowAllCards = &TMainForm::ShowAllCards;
-    static constexpr auto GameTableMouseMove = &TMainForm::GameTableMouseMove;
     static constexpr auto MoveCard = &TMainForm::MoveCard;
-    static constexpr auto MoveCardThreadedTimerTimer = &TMainForm::MoveCardThreadedTimerTimer;
     static constexpr auto BuildScoreboard = &TMainForm::BuildScoreboard;
     static constexpr auto ShowAboutScreen = &TMainForm::ShowAboutScreen;
     static constexpr auto AboutThreadedTimerTimer = &TMainForm::AboutThreadedTimerTimer;
@@ -33,21 +22,15 @@ public:
     static constexpr auto ComputeCardPath = &TMainForm::ComputeCardPath;
     static constexpr auto SetLayerOpacity = &TMainForm::SetLayerOpacity;
     static constexpr auto StartSeries = &TMainForm::StartSeries;
-    static constexpr auto ReadOptions = &TMainForm::ReadOptions;
     static constexpr auto StartGame = &TMainForm::StartGame;
     static constexpr auto InitGame = &TMainForm::InitGame;
-    static constexpr auto StartPeriod = &TMainForm::StartPeriod;
     static constexpr auto InitPeriod = &TMainForm::InitPeriod;
     static constexpr auto DealCards = &TMainForm::DealCards;
-    static constexpr auto AdvanceClock = &TMainForm::AdvanceClock;
-    static constexpr auto LogGoal = &TMainForm::LogGoal;
     static constexpr auto NextMove = &TMainForm::NextMove;
     static constexpr auto SwitchTurn = &TMainForm::SwitchTurn;
     static constexpr auto HotSpotMouseDown = &TMainForm::HotSpotMouseDown;
-    static constexpr auto ComputerMove = &TMainForm::ComputerMove;
     static constexpr auto CarryOutMove = &TMainForm::CarryOutMove;
     static constexpr auto LandCard = &TMainForm::LandCard;
-    static constexpr auto ShowSteps = &TMainForm::ShowSteps;
     static constexpr auto RestoreMatch = &TMainForm::RestoreMatch;
     static constexpr auto ShowPosition = &TMainForm::ShowPosition;
     static constexpr auto TakeShuffledPack = &TMainForm::TakeShuffledPack;
@@ -67,17 +50,10 @@ public:
     static constexpr auto ChooseAttackSlot = &TMainForm::ChooseAttackSlot;
     static constexpr auto ChooseProFillSlot = &TMainForm::ChooseProFillSlot;
     static constexpr auto ChooseAllStarFillSlot = &TMainForm::ChooseAllStarFillSlot;
-    static constexpr auto CountOwnVacancies = &TMainForm::CountOwnVacancies;
     static constexpr auto RemainingHalfMinutes = &TMainForm::RemainingHalfMinutes;
     static constexpr auto OwnGoalCovered = &TMainForm::OwnGoalCovered;
-    static constexpr auto AnyFieldSlotPlayable = &TMainForm::AnyFieldSlotPlayable;
-    static constexpr auto SlotValueSum = &TMainForm::SlotValueSum;
     static constexpr auto TopCard = &TMainForm::TopCard;
-    static constexpr auto SlotLive = &TMainForm::SlotLive;
-    static constexpr auto SlotDown = &TMainForm::SlotDown;
     static constexpr auto GoalsOf = &TMainForm::GoalsOf;
-    static constexpr auto SequenceAborted = &TMainForm::SequenceAborted;
-    static constexpr auto RunPendingCommand = &TMainForm::RunPendingCommand;
     static constexpr auto FAboutImage = &TMainForm::FAboutImage;
     static constexpr auto FGameTableImage = &TMainForm::FGameTableImage;
     static constexpr auto FVelocityArray = &TMainForm::FVelocityArray;
@@ -103,10 +79,7 @@ public:
     static constexpr auto FMovingDestRect = &TMainForm::FMovingDestRect;
     static constexpr auto FActivated = &TMainForm::FActivated;
     static constexpr auto FSequenceDepth = &TMainForm::FSequenceDepth;
-    static constexpr auto FPending = &TMainForm::FPending;
     static constexpr auto FClosing = &TMainForm::FClosing;
-    static constexpr auto PlaySlot = &TMainForm::PlaySlot;
-    static constexpr auto PlayFocusedSlot = &TMainForm::PlayFocusedSlot;
     static constexpr auto SetFocusSlot = &TMainForm::SetFocusSlot;
     static constexpr auto FFocusSlot = &TMainForm::FFocusSlot;
     static constexpr auto FFocusLayer = &TMainForm::FFocusLayer;
