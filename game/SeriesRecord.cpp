@@ -240,8 +240,8 @@ std::string TSeriesRecord::Saved() const
         << ' ' << FPeriod << '\n';
     out << "ended " << FSeriesGames.size();
     for (const TGameResult& game : FSeriesGames)
-        out << ' ' << game.ComputerGoals << ' ' << game.PlayerGoals << ' ' << int(game.Drawn)
-            << ' ' << int(game.DecidedInOvertime);
+        out << ' ' << game.ComputerGoals << ' ' << game.PlayerGoals << ' ' << int(game.Drawn) << ' '
+            << int(game.DecidedInOvertime);
     out << '\n';
     for (int row = 1; row <= MaxGames; ++row) {
         out << "game" << row;
@@ -283,8 +283,8 @@ bool TSeriesRecord::Restore(const std::string& Text)
         return false;
     int n[9];
     // Dealers 0-1, best of 0-3, goals, wins, the game and the period within their ranges.
-    const int highest[9] = {1, 1, 3, MostGoals, MostGoals, MaxGames, MaxGames, MaxGames + 1,
-                            MostPeriods};
+    const int highest[9] = {
+        1, 1, 3, MostGoals, MostGoals, MaxGames, MaxGames, MaxGames + 1, MostPeriods};
     for (int i = 0; i < 9; ++i)
         if (!Number(numbers[i], highest[i], n[i]))
             return false;

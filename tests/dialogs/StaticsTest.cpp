@@ -66,7 +66,8 @@ QStringList VisibleLines(const QString& Tip)
     return lines;
 }
 
-// The sheet with its modal showing replaced by a count, so the referee runs alone.
+// The sheet with its modal showing replaced by a count, so its entry points run without
+// a dialog loop.
 class QuietSheet : public TStaticsDialog
 {
 public:
@@ -112,9 +113,8 @@ TEST(StaticsSheet, ShowsTheRecordItKeepsUnderItsCaption)
     EXPECT_EQ(match.Cell(1, 7), "1-0");
     EXPECT_EQ(Probe::Cell(sheet, 1, 7), QStringLiteral("1-0"));
     sheet.ShowScore();
-    EXPECT_EQ(sheet.ShownCaptions,
-              QStringList({periods[0].Caption, periods[1].Caption, periods[2].Caption,
-                           periods[2].Caption}));
+    EXPECT_EQ(sheet.ShownCaptions, QStringList({periods[0].Caption, periods[1].Caption,
+                                                periods[2].Caption, periods[2].Caption}));
 
     // Given back a record of its own, the sheet leaves the match's alone.
     sheet.UseRecord(nullptr);

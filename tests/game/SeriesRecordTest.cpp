@@ -17,7 +17,7 @@ struct Period
     TSetPeriodResult Verdict;
     std::string Caption;
     std::string Total; // column 7 of the game's row afterwards
-    int Rows;      // rows on the sheet afterwards
+    int Rows;          // rows on the sheet afterwards
 };
 
 struct CellText
@@ -279,8 +279,8 @@ TSeriesRecord MidSeries(const std::string& Name)
 
 TEST(SeriesRecordSaved, RestoresWhatItSavedWhateverTheName)
 {
-    const char* const names[] = {"Ann", "", "-", "Ann Lee", "50% 100%", "a\nline\rbreak",
-                                 "game1 x-x", "Zoë – ☃", "%41"};
+    const char* const names[] = {
+        "Ann", "", "-", "Ann Lee", "50% 100%", "a\nline\rbreak", "game1 x-x", "Zoë – ☃", "%41"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
         const TSeriesRecord saved = MidSeries(name);
@@ -373,8 +373,8 @@ TEST(SeriesRecord, OrdinalsNameTheFirstSixAndNothingElse)
     {
         unsigned N;
         std::string Text;
-    } cases[] = {{0, "error"}, {1, "first"}, {2, "second"}, {3, "third"},
-                 {6, "sixth"}, {7, "error"}};
+    } cases[] = {{0, "error"}, {1, "first"}, {2, "second"},
+                 {3, "third"}, {6, "sixth"}, {7, "error"}};
     for (const auto& c : cases)
         EXPECT_EQ(OrdinalText(c.N), c.Text) << c.N;
 }
