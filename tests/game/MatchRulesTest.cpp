@@ -310,32 +310,12 @@ TEST(MatchMoves, TurnHandBackFillsAndTurnOversKeepTheTurnShotsAndDiscardsPassIt)
 
 TEST(MatchMoves, ShotsScoreUnlessTheGoalCardIsHigher)
 {
-    struct Case
-    {
-        const char* Name;
-        TTurn Shooter;
-        bool GoalCard;
-        TCardValue GoalValue;
-        TCardValue Shot;
-        bool Scores;
-    };
-    const Case cases[] = {
-        {"player at an empty goal", tuPlayer, false, cvTwo, cvTwo, true},
-        {"player, equal rank", tuPlayer, true, cvNine, cvNine, true},
-        {"player, lower goal card", tuPlayer, true, cvEight, cvNine, true},
-        {"player, higher goal card", tuPlayer, true, cvTen, cvNine, false},
-        {"computer at an empty goal", tuComputer, false, cvTwo, cvTwo, true},
-        {"computer, equal rank", tuComputer, true, cvJack, cvJack, true},
-        {"computer, higher goal card", tuComputer, true, cvQueen, cvJack, false},
-    };
-    for (const Case& c : cases) {
+    for (const TShotCase& c : ShotCases()) {
         SCOPED_TRACE(c.Name);
         const bool player = c.Shooter == tuPlayer;
-        const int goal = player ? slotComputerGoal : slotPlayerGoal;
-        const uint8_t goalBack = player ? kindComputerBack : kindPlayerBack;
-        std::vector<TCardAt> cards;
-        if (c.GoalCard)
-            cards.push_back({goal, c.GoalValue, false, goalBack});
+        const int goal = c.Goal();
+        const uint8_t goalBack = c.GoalBack();
+        const std::vector<TCardAt> cards = c.Cards();
         TMatch m;
         m.SetUpPosition(cards, c.Shot, kindFaceUp, 20, c.Shooter);
         m.SetPeriodNo(1);
