@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QTimer>
 
 #include "dialogs/Settings.h"
 #include "game/Lib.h"
@@ -258,6 +259,9 @@ protected:
 
     // --- Shell state --------------------------------------------------------------------
     bool FActivated = false; // FormActivate has run
+    // The wait after the window is shown: the first series starts when it runs out, should
+    // no activation come first (focus-stealing prevention, a compositor without a seat).
+    QTimer* FFirstSeriesWait = nullptr;
     int FSequenceDepth = 0;  // nesting of running move sequences
     TPendingCommand FPending = TPendingCommand::None;
     bool FClosing = false; // the window is really closing now

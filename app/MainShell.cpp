@@ -561,10 +561,16 @@ bool TMainForm::event(QEvent* e)
                 LoadView();
             CentreOnScreen(*this);
             // Hidden again meanwhile: the next showing waits afresh.
-            QTimer::singleShot(FirstSeriesWaitMs, this, [this, startFirstSeries] {
-                if (isVisible())
-                    startFirstSeries();
-            });
+            if (!FFirstSeriesWait) {
+                FFirstSeriesWait = new QTimer(this);
+                FFirstSeriesWait->setSingleShot(true);
+                FFirstSeriesWait->setInterval(FirstSeriesWaitMs);
+                connect(FFirstSeriesWait, &QTimer::timeout, this, [this, startFirstSeries] {
+                    if (isVisible())
+                        startFirstSeries();
+                });
+            }
+            FFirstSeriesWait->start();
         }
         break;
     case QEvent::WindowActivate:

@@ -15,7 +15,9 @@ read texts off the table (the clock, the goals) instead of guessing them from pi
                             out on a display without a window manager)
 
 Needs the accessibility bus of the session (at-spi-bus-launcher) and a program started
-with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1. Exit status 0, or 1 when no window matched.
+with QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1. Exit status 0, 1 when no window matched, 3 when
+the read itself failed (the bus or the program did not answer): a caller must never take
+a failed read for an empty window.
 """
 import sys
 
@@ -115,9 +117,14 @@ def main(argv):
     return 0 if found else 1
 
 
+READ_FAILED = 3
+
 if __name__ == "__main__":
     try:
         sys.exit(main(sys.argv))
     except dbus.DBusException as error:
         print(f"a11y: {error.get_dbus_name()}: {error.get_dbus_message()}", file=sys.stderr)
-        sys.exit(1)
+        sys.exit(READ_FAILED)
+    except Exception as error:  # anything else unexpected is a failed read too, never "no match"
+        print(f"a11y: {type(error).__name__}: {error}", file=sys.stderr)
+        sys.exit(READ_FAILED)

@@ -119,7 +119,7 @@ wait_window() {
     return 1
 }
 # A message box: a window titled "Brindletop" that is not the main window (a frame).
-message_box() { { a11y windows 2>/dev/null || true; } | grep -P '\tBrindletop$' | grep -qvP '^frame\t'; }
+message_box() { { a11y windows || true; } | grep -P '\tBrindletop$' | grep -qvP '^frame\t'; }
 wait_box() {
     local end=$((SECONDS + 10))
     until message_box; do

@@ -51,6 +51,8 @@ shot() { import -window root "$OUT/$1.png"; }
 fail() {
     echo "E2E FAILED: $*" >&2
     shot failure || true
+    # Inside $(...) or a pipeline, exit ends only that subshell: end the run itself.
+    [[ $BASHPID != "$$" ]] && kill -TERM $$
     exit 1
 }
 
@@ -98,12 +100,32 @@ e2e_start_program() {
     echo "$PID" >"$RUN/pid"
 }
 
-a11y() { timeout 20 "$E2E_DIR/a11y.py" "$@"; }
+# One read through the accessibility bus (tests/e2e/a11y.py); status 1 when nothing matched.
+# A read that fails (the bus or the program does not answer) is tried again, and failing
+# three times it fails the run: an unread window must never pass for an empty one.
+a11y() {
+    local try status=0 out err
+    err=$(mktemp)
+    for try in 1 2 3; do
+        status=0
+        out=$(timeout 20 "$E2E_DIR/a11y.py" "$@" 2>"$err") || status=$?
+        if ((status <= 1)); then
+            rm -f "$err"
+            [[ -z $out ]] || printf '%s\n' "$out"
+            return "$status"
+        fi
+        sleep 0.2
+    done
+    local why
+    why=$(tail -n 2 "$err")
+    rm -f "$err"
+    fail "reading '$*' through the accessibility bus failed $try times (status $status): $why"
+}
 # Titles of the program's windows on screen, one a line.
-titles() { a11y windows 2>/dev/null | cut -f2 || true; }
+titles() { a11y windows | cut -f2 || true; }
 # The texts a window shows, joined by single blanks; with a role, only those of that role.
 texts() { # title [role]
-    a11y texts "$1" 2>/dev/null | awk -F'\t' -v role="${2:-}" 'role == "" || $1 == role { print $2 }' |
+    a11y texts "$1" | awk -F'\t' -v role="${2:-}" 'role == "" || $1 == role { print $2 }' |
         tr '\n' ' ' | tr -s ' ' | sed 's/ $//' || true
 }
 # The scoreboard as the player reads it, e.g. "Computer 0 Ann 0 20:00 Period 1".

@@ -176,7 +176,7 @@ shot 05-help
 xdotool windowmove "$HID" $((X + WIDTH + 4)) 0
 xdotool windowfocus --sync "$WID"
 
-menu_is() { [[ "$(a11y menu "$1" 2>/dev/null | tr '\n' '|')" == "$2" ]]; }
+menu_is() { [[ "$(a11y menu "$1" | tr '\n' '|')" == "$2" ]]; }
 xdotool key alt+g
 wait_for 10 "Alt+G opens no Game menu" menu_is Game "New Game|Hint|Options...|Score...|Statistics...|Exit|"
 shot 06-game-menu
@@ -241,6 +241,8 @@ while :; do
     content=$(texts "$title")
     computer=$(goals_of Computer)
     ann=$(goals_of Ann)
+    [[ $computer =~ ^[0-9]+$ && $ann =~ ^[0-9]+$ ]] ||
+        fail "the scoreboard cannot be read at \"$title\": '$(board)'"
     echo "window \"$title\" after $periods periods at $computer-$ann: $content"
     shot "$(printf '1%d-%s' $((periods < 9 ? periods : 9)) "${title//[^A-Za-z-]/_}")"
     expect_windows Brindletop "$HELP_TITLE" "$title"

@@ -29,17 +29,22 @@ cleanup() {
     [[ -n "$WATCHDOG" ]] && kill "$WATCHDOG" 2>/dev/null || true
     [[ -n "$PID" ]] && kill "$PID" 2>/dev/null || true
     [[ -n "$WESTON" ]] && kill "$WESTON" 2>/dev/null || true
+    # The accessibility bus, where the caller started one (lib.sh).
+    [[ -n "${E2E_BUS:-}" ]] && kill "$E2E_BUS" 2>/dev/null || true
     wait 2>/dev/null || true
     rm -rf "$RUN"
 }
 trap cleanup EXIT
 trap 'echo "E2E FAILED: no end within ${LIMIT}s" >&2; exit 1' USR1
+trap 'exit 1' TERM
 
 fail() {
     echo "E2E FAILED: $*" >&2
     shot failure || true
     echo "--- program log (tail)" >&2
     tail -n 20 "$OUT/program.log" >&2 || true
+    # Inside $(...) or a pipeline, exit ends only that subshell: end the run itself.
+    [[ $BASHPID != "$$" ]] && kill -TERM $$
     exit 1
 }
 

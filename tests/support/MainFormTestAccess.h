@@ -78,6 +78,7 @@ public:
     static constexpr auto FMovingSourceRect = &TMainForm::FMovingSourceRect;
     static constexpr auto FMovingDestRect = &TMainForm::FMovingDestRect;
     static constexpr auto FActivated = &TMainForm::FActivated;
+    static constexpr auto FFirstSeriesWait = &TMainForm::FFirstSeriesWait;
     static constexpr auto FSequenceDepth = &TMainForm::FSequenceDepth;
     static constexpr auto FClosing = &TMainForm::FClosing;
     static constexpr auto SetFocusSlot = &TMainForm::SetFocusSlot;

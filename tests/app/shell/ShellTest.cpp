@@ -50,7 +50,8 @@ TEST_F(ShellTest, OnlyTheFirstActivationStartsASeries)
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     F().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&F()));
-    QTest::qWait(50);
+    // A start the activation queued would run now.
+    QCoreApplication::sendPostedEvents();
 
     EXPECT_EQ(Shuffles, 1);
     EXPECT_EQ(M().GameNo(), 1);
@@ -100,13 +101,18 @@ TEST_P(FirstSeriesTest, StartsOnceWithOrWithoutActivation)
     if (c.Deals > 0) {
         ASSERT_TRUE(WaitFor([this] { return Shuffles == 1 && Idle(); }));
     }
-    // Well past the wait for an activation: nothing else starts.
-    QTest::qWait(1500);
+    // Once the wait for an activation has run out, and whatever it queued has run,
+    // nothing else starts.
+    ASSERT_TRUE(WaitFor([this] {
+        const QTimer* wait = F().*A::FFirstSeriesWait;
+        return wait && !wait->isActive();
+    }));
+    QCoreApplication::sendPostedEvents();
     if (c.LateActivation) {
         F().removeEventFilter(&noActivation);
         QEvent activate(QEvent::WindowActivate);
         QApplication::sendEvent(&F(), &activate);
-        QTest::qWait(100);
+        QCoreApplication::sendPostedEvents();
     }
 
     EXPECT_EQ(Shuffles, c.Deals);
