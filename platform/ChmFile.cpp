@@ -6,6 +6,9 @@
 
 #include <chm_lib.h>
 
+#include <functional>
+#include <vector>
+
 namespace {
 
 // No object of a help file comes near this; a larger length means a damaged file, and
@@ -119,6 +122,151 @@ TChmFile::~TChmFile()
 
 namespace {
 
+// chmlib follows the file's directory as the file gives it: a chain of listing pages that
+// loops, or an index page that leads back to itself, keeps it walking for ever, and an
+// entry that runs past its page makes it read past its buffer. So the directory is walked
+// here first, every page and entry checked against the file, and a file whose directory
+// would lead chmlib astray is refused before chmlib sees it.
+class TDirectoryCheck
+{
+public:
+    explicit TDirectoryCheck(QFile& File) : FFile(File) {}
+
+    bool Sound()
+    {
+        const QByteArray itsf = ReadAt(0, 0x58);
+        if (itsf.size() < 0x58 || !itsf.startsWith("ITSF"))
+            return false; // not a compiled help file at all
+        const quint64 dirOffset = ReadLE64(itsf, 0x48);
+        const quint64 dirLength = ReadLE64(itsf, 0x50);
+        const auto fileSize = quint64(FFile.size());
+        if (dirOffset > fileSize || dirLength > fileSize - dirOffset)
+            return false;
+        const QByteArray itsp = ReadAt(dirOffset, 0x54);
+        if (itsp.size() < 0x54 || !itsp.startsWith("ITSP"))
+            return false;
+        const quint32 headerLength = ReadLE32(itsp, 0x08);
+        FBlockLength = ReadLE32(itsp, 0x10);
+        const auto root = int32_t(ReadLE32(itsp, 0x1c));
+        const auto head = int32_t(ReadLE32(itsp, 0x20));
+        if (headerLength < 0x54 || headerLength > dirLength || FBlockLength < PageHeader ||
+            FBlockLength > MaxBlockLength)
+            return false;
+        FPagesAt = dirOffset + headerLength;
+        FPageCount = (dirLength - headerLength) / FBlockLength;
+        return ListingChainSound(head) && (root < 0 || IndexSound(root));
+    }
+
+private:
+    static constexpr quint32 PageHeader = 20;           // a listing page's header
+    static constexpr quint32 MaxBlockLength = 1u << 20; // compilers write 4 KiB or 8 KiB
+
+    QByteArray ReadAt(quint64 At, quint64 Length)
+    {
+        if (!FFile.seek(qint64(At)))
+            return {};
+        return FFile.read(qint64(Length));
+    }
+    // Page Number of the directory, whole; empty when it is not in the directory.
+    QByteArray Page(int32_t Number)
+    {
+        if (Number < 0 || quint64(Number) >= FPageCount)
+            return {};
+        const QByteArray page = ReadAt(FPagesAt + quint64(Number) * FBlockLength, FBlockLength);
+        return page.size() == qsizetype(FBlockLength) ? page : QByteArray();
+    }
+    static quint64 ReadLE64(const QByteArray& Data, qsizetype At)
+    {
+        return quint64(ReadLE32(Data, At)) | quint64(ReadLE32(Data, At + 4)) << 32;
+    }
+    // A variable-length number of the directory: 7 bits a byte, most significant first.
+    static bool ReadEncInt(const QByteArray& Page, qsizetype& At, qsizetype End, quint64& Value)
+    {
+        Value = 0;
+        for (int bytes = 0; At < End && bytes < 9; ++bytes) {
+            const auto byte = quint8(Page[At++]);
+            Value = Value << 7 | (byte & 0x7f);
+            if (!(byte & 0x80))
+                return true;
+        }
+        return false;
+    }
+    // Where a page's entries end: before its free space at the end.
+    qsizetype EntriesEnd(const QByteArray& Page, qsizetype HeaderLength) const
+    {
+        const quint32 freeSpace = ReadLE32(Page, 4);
+        return freeSpace > FBlockLength - HeaderLength ? -1 : qsizetype(FBlockLength - freeSpace);
+    }
+    // Entries of name length, name and Numbers further numbers, each within the page.
+    static bool EntriesSound(const QByteArray& Page, qsizetype At, qsizetype End, int Numbers,
+                             const std::function<bool(quint64)>& Last = {})
+    {
+        while (At < End) {
+            quint64 nameLength = 0;
+            if (!ReadEncInt(Page, At, End, nameLength) || nameLength > quint64(End - At))
+                return false;
+            At += qsizetype(nameLength);
+            quint64 value = 0;
+            for (int n = 0; n < Numbers; ++n)
+                if (!ReadEncInt(Page, At, End, value))
+                    return false;
+            if (Last && !Last(value))
+                return false;
+        }
+        return true;
+    }
+    // The listing pages, from the first on: each a listing page, none twice.
+    bool ListingChainSound(int32_t Head)
+    {
+        std::vector<bool> seen(FPageCount);
+        for (int32_t number = Head; number != -1;) {
+            const QByteArray page = Page(number);
+            if (page.isEmpty() || seen[size_t(number)] || !page.startsWith("PMGL"))
+                return false;
+            seen[size_t(number)] = true;
+            const qsizetype end = EntriesEnd(page, PageHeader);
+            // Name, then section, offset and length.
+            if (end < 0 || !EntriesSound(page, PageHeader, end, 3))
+                return false;
+            number = int32_t(ReadLE32(page, 16));
+        }
+        return true;
+    }
+    // The index pages from the root down: every page they name exists, and no path leads
+    // back to a page on it.
+    bool IndexSound(int32_t Root)
+    {
+        std::vector<quint8> state(FPageCount); // 0 unvisited, 1 on the path, 2 done
+        const std::function<bool(int32_t, int)> visit = [&](int32_t Number, int Depth) {
+            const QByteArray page = Page(Number);
+            if (page.isEmpty() || Depth > 64 || state[size_t(Number)] == 1)
+                return false;
+            if (state[size_t(Number)] == 2 || page.startsWith("PMGL"))
+                return true;
+            if (!page.startsWith("PMGI"))
+                return false;
+            state[size_t(Number)] = 1;
+            const qsizetype end = EntriesEnd(page, 8);
+            // Name, then the page it leads to.
+            const bool sound = end >= 0 && EntriesSound(page, 8, end, 1, [&](quint64 Child) {
+                                   return Child < FPageCount && visit(int32_t(Child), Depth + 1);
+                               });
+            state[size_t(Number)] = 2;
+            return sound;
+        };
+        return visit(Root, 0);
+    }
+
+    QFile& FFile;
+    quint32 FBlockLength = 0;
+    quint64 FPagesAt = 0;
+    quint64 FPageCount = 0;
+};
+
+} // namespace
+
+namespace {
+
 int CheckObjectEnd(chmFile* Handle, chmUnitInfo* Unit, void* Context)
 {
     if (Unit->space == CHM_UNCOMPRESSED && Unit->length > 0) {
@@ -158,7 +306,12 @@ bool TChmFile::Open(const QString& FileName)
         FErrorString = probe.errorString();
         return false;
     }
+    const bool directorySound = TDirectoryCheck(probe).Sound();
     probe.close();
+    if (!directorySound) {
+        FErrorString = QStringLiteral("the file is damaged or is not a compiled help file");
+        return false;
+    }
 
     FHandle = chm_open(QFile::encodeName(FileName).constData());
     if (!FHandle) {

@@ -5,6 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -121,6 +124,85 @@ INSTANTIATE_TEST_SUITE_P(
                     "the file is damaged or is not a compiled help file"},
         TUnreadable{"HeaderOnly", QByteArray("ITSF\x03\x00\x00\x00", 8),
                     "the file is damaged or is not a compiled help file"}),
+    [](const auto& info) { return std::string(info.param.Name); });
+
+// A directory that would lead chmlib astray, made from the tiny file: chmlib would walk a
+// looping chain or index for ever, or read an entry past its page. Each is refused.
+struct TDamagedDirectory
+{
+    const char* Name;
+    std::function<void(QByteArray&)> Damage;
+};
+
+class ChmFileDamagedDirectory : public ::testing::TestWithParam<TDamagedDirectory>
+{
+};
+
+// Where the tiny file's directory lies, as its header says.
+struct TDirectory
+{
+    qsizetype Itsp;
+    qsizetype Pages;
+    qsizetype End;
+};
+TDirectory DirectoryOf(const QByteArray& File)
+{
+    const auto le32 = [&](qsizetype at) { return qsizetype(qFromLittleEndian<quint32>(File.constData() + at)); };
+    const qsizetype itsp = le32(0x48);
+    return {itsp, itsp + le32(itsp + 8), itsp + le32(0x50)};
+}
+void PutLE32(QByteArray& File, qsizetype At, quint32 Value)
+{
+    qToLittleEndian(Value, File.data() + At);
+}
+
+TEST_P(ChmFileDamagedDirectory, IsRefused)
+{
+    QFile tiny(TinyChm);
+    ASSERT_TRUE(tiny.open(QIODevice::ReadOnly));
+    QByteArray bytes = tiny.readAll();
+    GetParam().Damage(bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("damaged.chm"));
+    QFile damaged(path);
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(bytes);
+    damaged.close();
+
+    TChmFile chm;
+    EXPECT_FALSE(chm.Open(path));
+    EXPECT_EQ(chm.ErrorString(), QStringLiteral("the file is damaged or is not a compiled help file"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, ChmFileDamagedDirectory,
+    ::testing::Values(
+        // The listing page names itself as the next one.
+        TDamagedDirectory{"ListingChainLoops",
+                          [](QByteArray& f) { PutLE32(f, DirectoryOf(f).Pages + 16, 0); }},
+        TDamagedDirectory{"FirstListingPageOutsideTheDirectory",
+                          [](QByteArray& f) { PutLE32(f, DirectoryOf(f).Itsp + 0x20, 7); }},
+        // The first entry's name is longer than what is left of its page.
+        TDamagedDirectory{"EntryRunsPastItsPage",
+                          [](QByteArray& f) {
+                              const qsizetype entry = DirectoryOf(f).Pages + 20;
+                              f[entry] = char(0x9f);
+                              f[entry + 1] = char(0x7f);
+                          }},
+        // A second page, an index page whose one entry leads back to itself, made the root.
+        TDamagedDirectory{"IndexLeadsBackToItself",
+                          [](QByteArray& f) {
+                              const TDirectory d = DirectoryOf(f);
+                              const quint32 block = qFromLittleEndian<quint32>(f.constData() + d.Itsp + 0x10);
+                              QByteArray index(qsizetype(block), '\0');
+                              index.replace(0, 4, "PMGI");
+                              PutLE32(index, 4, block - 8 - 3);
+                              index.replace(8, 3, QByteArray("\x01/\x01", 3));
+                              f.insert(d.End, index);
+                              PutLE32(f, 0x50, quint32(d.End - d.Itsp + block)); // directory length
+                              PutLE32(f, 0x58, qFromLittleEndian<quint32>(f.constData() + 0x58) + block);
+                              PutLE32(f, d.Itsp + 0x1c, 1); // the root
+                          }}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST(ChmFile, TruncatedFileFailsOrReadsWithoutCrashing)

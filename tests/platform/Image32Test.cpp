@@ -659,25 +659,23 @@ protected:
     // Every paint asked for so far has come once a one-pixel probe asked for now has been
     // painted: Qt paints earlier requests together with it or before it. So no fixed wait
     // is needed, and a late paint on a slow machine is still caught. The probe's pixel is a
-    // corner no test changes. False when even the probe was not painted.
-    bool PaintsAskedForHaveCome()
+    // corner no test changes. Returns what was painted since the last look, the probe's
+    // pixel included; an empty region when even the probe was not painted.
+    QRegion PaintedUpToNow()
     {
+        const QRegion before = recorder.painted;
+        Forget();
         image.update(Probe);
-        return QTest::qWaitFor([&] { return recorder.painted.contains(Probe); }, 5000);
+        if (!QTest::qWaitFor([&] { return recorder.painted.contains(Probe); }, 5000))
+            return {};
+        const QRegion painted = before + recorder.painted;
+        Forget();
+        return painted;
     }
     // Whether nothing but the probe was painted since the last look.
-    bool NothingPainted()
-    {
-        const bool nothing = PaintsAskedForHaveCome() && recorder.painted == QRegion(Probe);
-        Forget();
-        return nothing;
-    }
+    bool NothingPainted() { return PaintedUpToNow() == QRegion(Probe); }
     // Lets every pending paint happen, then forgets it.
-    void Settle()
-    {
-        ASSERT_TRUE(PaintsAskedForHaveCome());
-        Forget();
-    }
+    void Settle() { ASSERT_FALSE(PaintedUpToNow().isEmpty()); }
     void Forget()
     {
         recorder.paints = 0;
