@@ -7,6 +7,7 @@
 #include <chm_lib.h>
 
 #include <functional>
+#include <map>
 #include <vector>
 
 namespace {
@@ -122,11 +123,12 @@ TChmFile::~TChmFile()
 
 namespace {
 
-// chmlib follows the file's directory as the file gives it: a chain of listing pages that
-// loops, or an index page that leads back to itself, keeps it walking for ever, and an
-// entry that runs past its page makes it read past its buffer. So the directory is walked
-// here first, every page and entry checked against the file, and a file whose directory
-// would lead chmlib astray is refused before chmlib sees it.
+// chmlib follows the file as the file describes itself: a chain of listing pages that
+// loops, or an index page that leads back to itself, keeps it walking for ever; an entry
+// that runs past its page makes it read past its buffer; and the figures of the
+// compressed part go into divisions and allocations unchecked (a block length of zero
+// stops the program). So the directory and those figures are checked here first, against
+// the file, and a file that would lead chmlib astray is refused before chmlib sees it.
 class TDirectoryCheck
 {
 public:
@@ -134,7 +136,7 @@ public:
 
     bool Sound()
     {
-        const QByteArray itsf = ReadAt(0, 0x58);
+        const QByteArray itsf = ReadAt(0, 0x60);
         if (itsf.size() < 0x58 || !itsf.startsWith("ITSF"))
             return false; // not a compiled help file at all
         const quint64 dirOffset = ReadLE64(itsf, 0x48);
@@ -142,6 +144,9 @@ public:
         const auto fileSize = quint64(FFile.size());
         if (dirOffset > fileSize || dirLength > fileSize - dirOffset)
             return false;
+        // The stored objects' data: where version 3's header says, else after the directory.
+        FDataAt = ReadLE32(itsf, 4) >= 3 && itsf.size() >= 0x60 ? ReadLE64(itsf, 0x58)
+                                                                 : dirOffset + dirLength;
         const QByteArray itsp = ReadAt(dirOffset, 0x54);
         if (itsp.size() < 0x54 || !itsp.startsWith("ITSP"))
             return false;
@@ -154,12 +159,23 @@ public:
             return false;
         FPagesAt = dirOffset + headerLength;
         FPageCount = (dirLength - headerLength) / FBlockLength;
-        return ListingChainSound(head) && (root < 0 || IndexSound(root));
+        return ListingChainSound(head) && (root < 0 || IndexSound(root)) && CompressionSound();
     }
 
 private:
     static constexpr quint32 PageHeader = 20;           // a listing page's header
     static constexpr quint32 MaxBlockLength = 1u << 20; // compilers write 4 KiB or 8 KiB
+    // The objects that describe the compressed part, as chmlib looks them up.
+    static constexpr const char* ControlData = "::DataSpace/Storage/MSCompressed/ControlData";
+    static constexpr const char* ResetTable =
+        "::DataSpace/Storage/MSCompressed/Transform/{7FC28940-9D31-11D0-9B27-00A0C91E9C7C}/"
+        "InstanceData/ResetTable";
+    struct TObject
+    {
+        quint64 Section = 0;
+        quint64 Offset = 0;
+        quint64 Length = 0;
+    };
 
     QByteArray ReadAt(quint64 At, quint64 Length)
     {
@@ -197,20 +213,23 @@ private:
         const quint32 freeSpace = ReadLE32(Page, 4);
         return freeSpace > FBlockLength - HeaderLength ? -1 : qsizetype(FBlockLength - freeSpace);
     }
-    // Entries of name length, name and Numbers further numbers, each within the page.
-    static bool EntriesSound(const QByteArray& Page, qsizetype At, qsizetype End, int Numbers,
-                             const std::function<bool(quint64)>& Last = {})
+    // Entries of name length, name and Count further numbers, each within the page; Entry
+    // is told of each and may refuse it.
+    using TEntry = std::function<bool(const QByteArray& Name, const quint64* Numbers)>;
+    static bool EntriesSound(const QByteArray& Page, qsizetype At, qsizetype End, int Count,
+                             const TEntry& Entry)
     {
+        quint64 numbers[3] = {};
         while (At < End) {
             quint64 nameLength = 0;
             if (!ReadEncInt(Page, At, End, nameLength) || nameLength > quint64(End - At))
                 return false;
+            const QByteArray name = Page.mid(At, qsizetype(nameLength));
             At += qsizetype(nameLength);
-            quint64 value = 0;
-            for (int n = 0; n < Numbers; ++n)
-                if (!ReadEncInt(Page, At, End, value))
+            for (int n = 0; n < Count; ++n)
+                if (!ReadEncInt(Page, At, End, numbers[n]))
                     return false;
-            if (Last && !Last(value))
+            if (!Entry(name, numbers))
                 return false;
         }
         return true;
@@ -226,7 +245,12 @@ private:
             seen[size_t(number)] = true;
             const qsizetype end = EntriesEnd(page, PageHeader);
             // Name, then section, offset and length.
-            if (end < 0 || !EntriesSound(page, PageHeader, end, 3))
+            const auto note = [this](const QByteArray& Name, const quint64* Numbers) {
+                if (Name == ControlData || Name == ResetTable)
+                    FObjects[Name] = {Numbers[0], Numbers[1], Numbers[2]};
+                return true;
+            };
+            if (end < 0 || !EntriesSound(page, PageHeader, end, 3, note))
                 return false;
             number = int32_t(ReadLE32(page, 16));
         }
@@ -248,16 +272,58 @@ private:
             state[size_t(Number)] = 1;
             const qsizetype end = EntriesEnd(page, 8);
             // Name, then the page it leads to.
-            const bool sound = end >= 0 && EntriesSound(page, 8, end, 1, [&](quint64 Child) {
-                                   return Child < FPageCount && visit(int32_t(Child), Depth + 1);
-                               });
+            const auto child = [&](const QByteArray&, const quint64* Numbers) {
+                return Numbers[0] < FPageCount && visit(int32_t(Numbers[0]), Depth + 1);
+            };
+            const bool sound = end >= 0 && EntriesSound(page, 8, end, 1, child);
             state[size_t(Number)] = 2;
             return sound;
         };
         return visit(Root, 0);
     }
 
+    // An uncompressed object's bytes, whole; empty when it is not stored so.
+    QByteArray Object(const char* Name)
+    {
+        const auto it = FObjects.find(QByteArray(Name));
+        if (it == FObjects.end() || it->second.Section != 0 || it->second.Length > MaxBlockLength)
+            return {};
+        const QByteArray data = ReadAt(FDataAt + it->second.Offset, it->second.Length);
+        return data.size() == qsizetype(it->second.Length) ? data : QByteArray();
+    }
+    // The compressed part's figures as chmlib works with them: a window of 32 KiB to 2 MiB,
+    // resets at whole half windows, a block length within reason. A file without a
+    // compressed part has nothing to check.
+    bool CompressionSound()
+    {
+        if (FObjects.empty())
+            return true;
+        const QByteArray control = Object(ControlData);
+        const QByteArray reset = Object(ResetTable);
+        if (control.size() < 0x18 || control.mid(4, 4) != "LZXC" || reset.size() < 0x28)
+            return false;
+        quint64 resetInterval = ReadLE32(control, 0x0c);
+        quint64 window = ReadLE32(control, 0x10);
+        const quint64 windowsPerReset = ReadLE32(control, 0x14);
+        if (ReadLE32(control, 0x08) == 2) { // version 2 counts in units of 32 KiB
+            resetInterval *= 0x8000;
+            window *= 0x8000;
+        }
+        const bool windowSound =
+            window >= (1u << 15) && window <= (1u << 21) && (window & (window - 1)) == 0;
+        if (!windowSound || resetInterval == 0 || resetInterval % (window / 2) != 0)
+            return false;
+        // chmlib keeps this product in 32 bits and divides by it.
+        const quint64 resetBlocks = resetInterval / (window / 2) * windowsPerReset;
+        if (resetBlocks == 0 || resetBlocks > 0xffffffffu)
+            return false;
+        const quint64 blockLength = ReadLE64(reset, 0x20);
+        return ReadLE32(reset, 0) == 2 && blockLength > 0 && blockLength <= (1u << 21);
+    }
+
     QFile& FFile;
+    std::map<QByteArray, TObject> FObjects; // the compressed part's own objects, by name
+    quint64 FDataAt = 0;
     quint32 FBlockLength = 0;
     quint64 FPagesAt = 0;
     quint64 FPageCount = 0;

@@ -155,6 +155,21 @@ void PutLE32(QByteArray& File, qsizetype At, quint32 Value)
 {
     qToLittleEndian(Value, File.data() + At);
 }
+// The compressed part's control data and reset table, found by their look: the first
+// signed "LZXC", the second a version 2 table of 8-byte entries from byte 40.
+qsizetype ControlDataAt(const QByteArray& File)
+{
+    return File.indexOf("LZXC") - 4;
+}
+qsizetype ResetTableAt(const QByteArray& File)
+{
+    for (qsizetype at = 0; at + 16 <= File.size(); ++at) {
+        const auto le32 = [&](qsizetype n) { return qFromLittleEndian<quint32>(File.constData() + at + n); };
+        if (le32(0) == 2 && le32(8) == 8 && le32(12) == 40)
+            return at;
+    }
+    return -1;
+}
 
 TEST_P(ChmFileDamagedDirectory, IsRefused)
 {
@@ -188,6 +203,17 @@ INSTANTIATE_TEST_SUITE_P(
                               const qsizetype entry = DirectoryOf(f).Pages + 20;
                               f[entry] = char(0x9f);
                               f[entry + 1] = char(0x7f);
+                          }},
+        // Figures of the compressed part that chmlib divides by.
+        TDamagedDirectory{"CompressedBlockLengthZero",
+                          [](QByteArray& f) {
+                              ASSERT_GE(ResetTableAt(f), 0);
+                              PutLE32(f, ResetTableAt(f) + 0x20, 0);
+                          }},
+        TDamagedDirectory{"NoWindowsPerReset",
+                          [](QByteArray& f) {
+                              ASSERT_GE(ControlDataAt(f), 0);
+                              PutLE32(f, ControlDataAt(f) + 0x14, 0);
                           }},
         // A second page, an index page whose one entry leads back to itself, made the root.
         TDamagedDirectory{"IndexLeadsBackToItself",
