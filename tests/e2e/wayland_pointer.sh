@@ -163,6 +163,14 @@ shot 03-first-intermission
 received=$(clicks_received)
 ((received >= clicks - 1 && received <= clicks)) ||
     fail "the program received $received of the $clicks clicks"
+# The strip as the period left it: what the check below must tell from the next period.
+second_period() {
+    local strip
+    strip=$(board)
+    [[ " $strip " == *" Period 2 "* && "$strip" =~ (^| )[0-2][0-9]:[0-5][0-9]( |$) ]]
+}
+[[ " $(board) " == *" Period 1 "* ]] && ! second_period ||
+    fail "at the intermission the strip reads '$(board)'"
 xdotool key Return
 closed=0
 for _ in $(seq 50); do
@@ -173,12 +181,7 @@ for _ in $(seq 50); do
     sleep 0.1
 done
 ((closed)) || fail "Return did not close the intermission sheet"
-# The second period is dealt: the strip reads it, with the clock at or below 20:00.
-second_period() {
-    local strip
-    strip=$(board)
-    [[ " $strip " == *" Period 2 "* && "$strip" =~ (^| )[0-2][0-9]:[0-5][0-9]( |$) ]]
-}
+# The second period is dealt: the strip reads it, with its clock.
 wait_for 20 "the second period was not dealt: the strip reads '$(board)'" second_period
 shot 04-second-period
 echo "First period played with $clicks clicks, all received; sheet closed; second period dealt: $(board) ($((SECONDS - start)) s)"
