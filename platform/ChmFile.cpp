@@ -49,9 +49,18 @@ bool IsPage(const QString& Path)
            Path.endsWith(QLatin1String(".html"), Qt::CaseInsensitive);
 }
 
+// An object's path as the reader names it; empty when the name's bytes do not survive the
+// trip through a QString and back (a damaged name), since the object could never be asked
+// for by that name again.
+QString ObjectPath(const chmUnitInfo& Info)
+{
+    const QString path = QFile::decodeName(Info.path);
+    return QFile::encodeName(path) == QByteArray(Info.path) ? path : QString();
+}
+
 int CollectPage(chmFile*, chmUnitInfo* Info, void* Context)
 {
-    const QString path = QString::fromLocal8Bit(Info->path);
+    const QString path = ObjectPath(*Info);
     if (IsPage(path))
         static_cast<QStringList*>(Context)->append(path);
     return CHM_ENUMERATOR_CONTINUE;
@@ -486,7 +495,7 @@ void TChmFile::ReadSystem()
         FContentsFile.clear();
         // Some compilers leave the record out; the sitemap is then found by its name.
         const auto onHhc = [](chmFile*, chmUnitInfo* Info, void* Context) -> int {
-            const QString path = QString::fromLocal8Bit(Info->path);
+            const QString path = ObjectPath(*Info);
             if (path.endsWith(QLatin1String(".hhc"), Qt::CaseInsensitive)) {
                 *static_cast<QString*>(Context) = path;
                 return CHM_ENUMERATOR_SUCCESS;
