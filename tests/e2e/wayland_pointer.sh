@@ -2,8 +2,8 @@
 # The real program as a native Wayland client on Weston's X11 backend, nested in a
 # virtual X display of its own and driven with xdotool, as a player's session would run it:
 #  1. with the pointer resting on the table and MALLOC_PERTURB_ set (freed memory is
-#     overwritten at once, so a use of it shows), New Game (F2) 50 times: no crash, and
-#     every New Game dealt under the pointer;
+#     overwritten at once, so a use of it shows), New Game (F2) 50 times, each in the
+#     middle of the last one's deal: no crash, and every New Game dealt under the pointer;
 #  2. the first period of a new run played with clicks until its intermission sheet
 #     shows, the sheet closed with Return, the second period dealt.
 #
@@ -18,7 +18,7 @@ set -euo pipefail
 
 BUILD=$(realpath "${1:-build}")
 OUT=$(realpath -m "${2:-/tmp/bt-wayland-pointer}")
-LIMIT=300
+LIMIT=600
 NEW_GAMES=${BT_NEW_GAMES:-50}
 
 for tool in Xvfb xdotool import dbus-run-session; do
@@ -106,13 +106,21 @@ point_at 172 269
 since=$(wc -l <"$OUT/program.log")
 deals=$(hourglasses)
 for i in $(seq "$NEW_GAMES"); do
+    # Each New Game once the last one's deal has begun: it lands in the middle of a deal,
+    # with cards in flight, at a moment that differs from press to press.
     xdotool key F2
-    sleep 0.4
+    for _ in $(seq 200); do
+        (($(hourglasses) > deals + i - 1)) && break
+        game_alive || break
+        sleep 0.05
+    done
     if ! game_alive; then
         wait "$PID" && status=0 || status=$?
         PID=
         fail "the program died (status $status) after New Game $i of $NEW_GAMES"
     fi
+    (($(hourglasses) > deals + i - 1)) || fail "New Game $i dealt nothing under the pointer"
+    sleep "0.$((RANDOM % 4))"
 done
 wait_for_deal
 shot 02-after-new-games
