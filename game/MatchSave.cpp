@@ -61,6 +61,23 @@ std::string TMatchRandom::State() const
 
 bool TMatchRandom::SetState(const std::string& Text)
 {
+    // The engine reads whatever numbers it is given into its state, and a state word past
+    // 32 bits makes it return numbers past 32 bits, which Below would turn into places far
+    // outside its range. A saved state is the engine's words, each of 32 bits, then its
+    // place among them: anything else is damage.
+    {
+        std::istringstream words(Text);
+        unsigned long long word = 0;
+        size_t count = 0;
+        while (words >> word) {
+            const unsigned long long most =
+                count < std::mt19937::state_size ? 0xffffffffull : std::mt19937::state_size;
+            if (word > most || ++count > std::mt19937::state_size + 1)
+                return false;
+        }
+        if (count != std::mt19937::state_size + 1 || !words.eof())
+            return false;
+    }
     std::istringstream in(Text);
     std::mt19937 engine;
     if (!(in >> engine))

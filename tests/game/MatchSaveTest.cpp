@@ -96,6 +96,40 @@ TEST(MatchSave, RoundTripsFieldByFieldAndPlaysOnIdentically)
     }
 }
 
+// The generator's state damaged in ways the engine's own reader would take: each refused.
+// A state word past 32 bits made the generator's draws land far outside their range, and
+// the computer's choice read a slot out of the table's bounds.
+TEST(MatchSave, ADamagedGeneratorStateIsRefused)
+{
+    TMatch saved;
+    ASSERT_TRUE(PlayUntil(saved, 3, RoundTrips[0].Reached));
+    const std::string text = saved.Saved();
+    const size_t at = text.find("\nrandom ") + 8;
+    const size_t end = text.find('\n', at);
+    const std::string state = text.substr(at, end - at);
+    const std::string afterFirst = state.substr(state.find(' '));
+    const struct
+    {
+        const char* Name;
+        std::string State;
+    } cases[] = {
+        {"a word past 32 bits", "4294967296" + afterFirst},
+        {"a negative word", "-1" + afterFirst},
+        {"a word missing", afterFirst.substr(1)},
+        {"a word too many", "7 " + state},
+        {"a place past the words", state.substr(0, state.rfind(' ')) + " 625"},
+        {"a word that is no number", "x" + afterFirst},
+    };
+    for (const auto& c : cases) {
+        std::string damaged = text;
+        damaged.replace(at, end - at, c.State);
+        TMatch into;
+        std::string why;
+        EXPECT_FALSE(TMatch::Restore(damaged, into, &why)) << c.Name;
+        EXPECT_EQ(why, "generator") << c.Name;
+    }
+}
+
 TEST(MatchSave, ACutOrDamagedSaveIsRefusedAndLeavesTheTargetAlone)
 {
     TMatch saved;
@@ -120,7 +154,7 @@ TEST(MatchSave, ACutOrDamagedSaveIsRefusedAndLeavesTheTargetAlone)
         TMatch into;
         ASSERT_FALSE(TMatch::Restore(noise, into));
     }
-    // A changed digit before the generator's state (whose every value is a valid one).
+    // A changed digit before the generator's state (whose damage the test above covers).
     const size_t checked = text.find("\nrandom ");
     int refused = 0;
     for (int i = 0; i < 500; ++i) {
