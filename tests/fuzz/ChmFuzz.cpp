@@ -3,29 +3,17 @@
 // pages can all be read without fault.
 #include "platform/ChmFile.h"
 
-#include <QDir>
+#include "FuzzScratch.h"
+
 #include <QFile>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-
-#include <unistd.h>
 
 namespace {
 
 [[noreturn]] void Fail(const char* What)
 {
-    std::fprintf(stderr, "chm fuzz: %s\n", What);
-    std::abort();
-}
-
-QString ScratchFile()
-{
-    // tmpfs when there is one: each input is written to disk, as a help file would be.
-    const QString base =
-        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    return base + QStringLiteral("/chm-fuzz-%1.chm").arg(::getpid());
+    FuzzFail("chm", What);
 }
 
 void ReadTopics(const TChmFile& Help, const std::vector<TChmTopic>& Topics, int Depth)
@@ -43,7 +31,7 @@ void ReadTopics(const TChmFile& Help, const std::vector<TChmTopic>& Topics, int 
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size)
 {
-    static const QString path = ScratchFile();
+    static const QString path = FuzzScratchPath(QStringLiteral("help.chm"));
     {
         QFile file(path);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))

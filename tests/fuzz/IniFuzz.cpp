@@ -4,6 +4,8 @@
 // give the same document, and writing that must give the same bytes.
 #include "ini/IniDocument.h"
 
+#include "FuzzScratch.h"
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -17,16 +19,6 @@
 
 namespace {
 
-QString ScratchFile()
-{
-    // tmpfs when there is one: the write's fsync then costs nothing.
-    const QString base =
-        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    const QString dir = base + QStringLiteral("/ini-fuzz-%1").arg(::getpid());
-    QDir().mkpath(dir);
-    return dir + QStringLiteral("/settings.ini");
-}
-
 QByteArray ReadAll(const QString& path)
 {
     QFile file(path);
@@ -35,8 +27,7 @@ QByteArray ReadAll(const QString& path)
 
 [[noreturn]] void Fail(const char* what)
 {
-    std::fprintf(stderr, "ini fuzz: %s\n", what);
-    std::abort();
+    FuzzFail("ini", what);
 }
 
 void ReadEverything(TIniDocument& doc)
@@ -90,7 +81,7 @@ void ForceWrite(TIniDocument& doc)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const QString path = ScratchFile();
+    static const QString path = FuzzScratchPath(QStringLiteral("settings.ini"));
     if (size == 0)
         return 0;
     // The first byte chooses the loading flags.

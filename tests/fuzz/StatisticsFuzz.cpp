@@ -2,31 +2,17 @@
 // gives a record within its rules; written back and read again, it is the same record.
 #include "dialogs/StatisticsStore.h"
 
-#include <QDir>
+#include "FuzzScratch.h"
+
 #include <QFile>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-
-#include <unistd.h>
 
 namespace {
 
 [[noreturn]] void Fail(const char* What)
 {
-    std::fprintf(stderr, "statistics fuzz: %s\n", What);
-    std::abort();
-}
-
-QString ScratchFolder()
-{
-    // tmpfs when there is one: the write's fsync then costs nothing.
-    const QString base =
-        QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
-    const QString dir = base + QStringLiteral("/statistics-fuzz-%1").arg(::getpid());
-    QDir().mkpath(dir);
-    return dir;
+    FuzzFail("statistics", What);
 }
 
 void CheckWithinRules(const TStatisticsRecord& Record)
@@ -46,9 +32,8 @@ void CheckWithinRules(const TStatisticsRecord& Record)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size)
 {
-    static const QString folder = ScratchFolder();
-    static const QString input = folder + QStringLiteral("/statistics.ini");
-    static const QString output = folder + QStringLiteral("/written.ini");
+    static const QString input = FuzzScratchPath(QStringLiteral("statistics.ini"));
+    static const QString output = FuzzScratchPath(QStringLiteral("written.ini"));
     {
         QFile file(input);
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
