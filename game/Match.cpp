@@ -1,5 +1,7 @@
 #include "game/Match.h"
 
+#include "game/LookAhead.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -417,7 +419,7 @@ void TMatch::NoteComputerChoice(int Slot)
 {
     if (FLevel != slRookie && Slot == slotPlayerGoal)
         FLastShot = TopValue();
-    if (FLevel == slAllStar && TopKind() == kindComputerBack)
+    if (FLevel >= slAllStar && TopKind() == kindComputerBack)
         FPlayerLastShot = cvTwo;
 }
 
@@ -625,6 +627,8 @@ int ChooseSlot(const TMatch& M, TMatchRandom& Random)
         return ChooseProSlot(M, Random);
     case slAllStar:
         return ChooseAllStarSlot(M, Random);
+    case slLegend:
+        return ChooseLegendSlot(M, Random);
     case slRookie:
     default:
         return ChooseRookieSlot(M, Random);
