@@ -83,27 +83,28 @@ void Deal(TMatch& World, const std::vector<int>& Hidden, std::vector<TCardFace> 
 
 // All-Star's move for Side in a play-out; the computer's side remembers its choice as the
 // level does.
-int PlanChoice(TMatch& World, TTurn Side, TMatchRandom& Random)
+int PlanChoice(TMatch& World, TTurn Side, TMatchRandom& Random, TMatch& Mirror)
 {
     if (Side == tuComputer) {
         const int slot = ChooseAllStarSlot(World, Random);
         World.NoteComputerChoice(slot);
         return slot;
     }
-    TMatch mirror = World.Mirrored();
-    mirror.MarkPlayable(tuComputer);
-    return TMatch::MirroredSlot(ChooseAllStarSlot(mirror, Random));
+    World.MirrorPlayInto(Mirror);
+    Mirror.MarkPlayable(tuComputer);
+    return TMatch::MirroredSlot(ChooseAllStarSlot(Mirror, Random));
 }
 
 // Plays the period out from the computer's move to Slot; returns what its end is worth.
-double PlayOut(TMatch& World, int Slot, TMatchRandom& Random, TSteps& Steps)
+// Mirror is room for the player's side of the table.
+double PlayOut(TMatch& World, int Slot, TMatchRandom& Random, TSteps& Steps, TMatch& Mirror)
 {
     World.NoteComputerChoice(Slot);
     Steps.clear();
     World.Play(tuComputer, Slot, Steps);
     for (TTurn turn = World.Turn(); World.MarkPlayable(turn); turn = World.Turn()) {
         World.BeginTurn(turn);
-        const int slot = PlanChoice(World, turn, Random);
+        const int slot = PlanChoice(World, turn, Random, Mirror);
         Steps.clear();
         World.Play(turn, slot, Steps);
     }
@@ -196,17 +197,19 @@ int ChooseLookAheadSlot(const TMatch& M, TMatchRandom& Random, const TLookAhead&
     std::vector<std::vector<double>> values(candidates.size());
     TSteps steps;
     steps.reserve(16);
+    TMatch world = base, game = base, mirror = base;
     for (int deal = 0; deal < Search.Deals; ++deal) {
-        TMatch world = base;
+        world = base;
         if (!Search.SeesHiddenCards)
             Deal(world, hidden, unseen, known, random);
         // Every candidate meets the same deal and the same later choices, so the
         // difference between them is the move's, not the luck's.
-        const TMatchRandom playOut(random.Next());
+        TMatchRandom playOut(random.Next());
+        playOut.Next(); // the generator fills its state once here, not once per candidate
         for (std::size_t i = 0; i < candidates.size(); ++i) {
-            TMatch game = world;
+            game = world;
             TMatchRandom choices = playOut;
-            values[i].push_back(PlayOut(game, candidates[i], choices, steps));
+            values[i].push_back(PlayOut(game, candidates[i], choices, steps, mirror));
         }
     }
     return candidates[BestCandidate(values)];

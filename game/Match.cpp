@@ -268,8 +268,13 @@ bool TMatch::MarkPlayable(TTurn Side)
         slot.Canplay = false;
     if (!HasTopCard() || FOvertimeWin)
         return false;
-    for (int s : Playable(Side))
-        FSlots[s].Canplay = true;
+    // As Playable, without building its list: a search marks positions by the thousand.
+    bool any = false;
+    for (int s = 1; s < slotDiscard; ++s) {
+        FSlots[s].Canplay = Rule(Side, s) == TRefusal::None;
+        any = any || FSlots[s].Canplay;
+    }
+    FSlots[slotDiscard].Canplay = !any;
     return true;
 }
 

@@ -176,6 +176,10 @@ public:
     // 15 - s, every face-down card changes colour, and the turn, the goals and what each
     // side remembers of its last saved shot change sides. Pack, clock and generator stay.
     TMatch Mirrored() const;
+    // The same, written over Into for the play alone: the choices need no pack order,
+    // goal log, generator or series record, so those of Into stay as they are. A search
+    // mirrors many positions into one match this way.
+    void MirrorPlayInto(TMatch& Into) const;
     // Slot s of one side's line-up as the other side's: 15 - s; the pack and the discard
     // pile stay.
     static constexpr int MirroredSlot(int Slot)

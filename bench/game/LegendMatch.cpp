@@ -52,15 +52,14 @@ double ThreadCpuMs()
 
 struct TGameStats
 {
-    std::vector<double> MoveMs;   // CPU per searched move
-    long Moves = 0;               // the Legend's moves, searched or not
-    long Obvious = 0;             // of them, with one playable slot
-    long AsAllStar = 0;           // of the searched ones, the slot All-Star would play
+    std::vector<double> MoveMs; // CPU per searched move
+    long Moves = 0;             // the Legend's moves, searched or not
+    long Obvious = 0;           // of them, with one playable slot
+    long AsAllStar = 0;         // of the searched ones, the slot All-Star would play
     bool Timed = false;
 };
 
-int OpponentChoice(const TMatch& M, TOpponent Opponent, TMatchRandom& Levels,
-                   std::mt19937& Simple)
+int OpponentChoice(const TMatch& M, TOpponent Opponent, TMatchRandom& Levels, std::mt19937& Simple)
 {
     switch (Opponent) {
     case TOpponent::Greedy:
@@ -125,6 +124,7 @@ struct TResult
 {
     int Games = 0;
     int Wins = 0;
+    std::vector<char> Won; // by game number
     TGameStats Stats;
     double CpuSeconds = 0;
 };
@@ -132,6 +132,7 @@ struct TResult
 TResult PlayGames(int Games, TOpponent Opponent, int Deals, int Threads, bool Timed = false)
 {
     std::atomic<int> next{0};
+    std::vector<char> won(std::size_t(Games), 0);
     std::vector<TResult> parts(std::size_t(std::max(1, Threads)));
     std::vector<std::thread> workers;
     for (TResult& part : parts) {
@@ -139,7 +140,9 @@ TResult PlayGames(int Games, TOpponent Opponent, int Deals, int Threads, bool Ti
             part.Stats.Timed = Timed;
             const double start = ThreadCpuMs();
             for (int g = next++; g < Games; g = next++) {
-                part.Wins += PlayGame(FirstSeed + uint32_t(g), Opponent, Deals, part.Stats) ? 1 : 0;
+                won[std::size_t(g)] =
+                    PlayGame(FirstSeed + uint32_t(g), Opponent, Deals, part.Stats);
+                part.Wins += won[std::size_t(g)];
                 ++part.Games;
             }
             part.CpuSeconds = (ThreadCpuMs() - start) / 1e3;
@@ -148,6 +151,7 @@ TResult PlayGames(int Games, TOpponent Opponent, int Deals, int Threads, bool Ti
     for (std::thread& worker : workers)
         worker.join();
     TResult all;
+    all.Won = std::move(won);
     for (const TResult& part : parts) {
         all.Games += part.Games;
         all.Wins += part.Wins;
@@ -230,12 +234,29 @@ int main(int argc, char** argv)
     } else if (mode == "curve") {
         const int games = arg(2, 2000);
         const int threads = arg(3, 2);
+        // All-Star in the Legend's place on the same deals: the games a deal decides
+        // whoever plays it end alike.
+        const TResult plain = PlayGames(games, TOpponent::AllStar, 0, threads);
         PrintHeader();
+        PrintResult("All-Star", plain);
         for (int i = 4; i < argc; ++i) {
             const int deals = std::atoi(argv[i]);
             char label[32];
             std::snprintf(label, sizeof label, "%d deals", deals);
-            PrintResult(label, PlayGames(games, TOpponent::AllStar, deals, threads, true));
+            const TResult r = PlayGames(games, TOpponent::AllStar, deals, threads, true);
+            PrintResult(label, r);
+            int same = 0, turned = 0, lost = 0;
+            for (int g = 0; g < games; ++g) {
+                same += r.Won[std::size_t(g)] == plain.Won[std::size_t(g)];
+                turned += r.Won[std::size_t(g)] && !plain.Won[std::size_t(g)];
+                lost += !r.Won[std::size_t(g)] && plain.Won[std::size_t(g)];
+            }
+            std::printf("           same result as All-Star on the deal %.1f %%; won where "
+                        "All-Star lost %d, lost where it won %d; CPU per searched move "
+                        "median %.2f ms, p99 %.2f ms\n",
+                        100.0 * same / games, turned, lost, Percentile(r.Stats.MoveMs, 0.5),
+                        Percentile(r.Stats.MoveMs, 0.99));
+            std::fflush(stdout);
         }
     } else {
         std::fprintf(stderr, "usage: legend_match time|table|curve ...\n");

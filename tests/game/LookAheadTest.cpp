@@ -30,8 +30,8 @@ bool ReachDecision(TMatch& M, uint32_t Seed, int Decision)
             M.SetLevel(slLegend);
             return true;
         }
-        const int slot = turn == tuComputer ? M.ComputerChoice()
-                                            : M.LevelChoiceFor(tuPlayer, slAllStar);
+        const int slot =
+            turn == tuComputer ? M.ComputerChoice() : M.LevelChoiceFor(tuPlayer, slAllStar);
         TSteps steps;
         M.Play(turn, slot, steps);
     }
@@ -75,11 +75,12 @@ const TDecisionCase Decisions[] = {
 };
 
 constexpr int PermutationsPerPosition = 6;
-constexpr int TestDeals = 24; // fewer deals than shipped: the check is the same, and quicker
+constexpr int TestDeals = 32; // fewer deals than shipped: the check is the same, and quicker
 
 // How many permutations of the hidden cards changed the choice of Search, per position.
-std::vector<int> ChangedChoices(const TLookAhead& Search)
+std::vector<int> ChangedChoices(TLookAhead Search)
 {
+    Search.Deals = TestDeals;
     std::vector<int> changed;
     for (const TDecisionCase& c : Decisions) {
         TMatch m;
@@ -194,8 +195,8 @@ TEST(LookAhead, ASavedLegendMatchPlaysOnAsSaved)
         std::vector<int> moves;
         for (TTurn turn = M.Turn(); M.MarkPlayable(turn); turn = M.Turn()) {
             M.BeginTurn(turn);
-            const int slot = turn == tuComputer ? M.ComputerChoice()
-                                                : M.LevelChoiceFor(tuPlayer, slAllStar);
+            const int slot =
+                turn == tuComputer ? M.ComputerChoice() : M.LevelChoiceFor(tuPlayer, slAllStar);
             moves.push_back(slot);
             TSteps steps;
             M.Play(turn, slot, steps);
@@ -216,9 +217,8 @@ TEST(LookAhead, APeriodsEndIsWorthTheChanceOfTheLead)
         double Low, High;
     };
     const TCase cases[] = {
-        {3, 2, 1, 1.0, 1.0},  {3, 1, 1, 0.0, 0.0},   {4, 0, 1, -1.0, -1.0},
-        {1, 1, 1, 0.0, 0.0},  {2, 2, 1, 0.3, 0.6},   {1, 2, 1, 0.2, 0.45},
-        {1, 1, 3, -0.8, -0.5}, {2, 5, 0, 0.99, 1.0},
+        {3, 2, 1, 1.0, 1.0}, {3, 1, 1, 0.0, 0.0},  {4, 0, 1, -1.0, -1.0}, {1, 1, 1, 0.0, 0.0},
+        {2, 2, 1, 0.3, 0.6}, {1, 2, 1, 0.2, 0.45}, {1, 1, 3, -0.8, -0.5}, {2, 5, 0, 0.99, 1.0},
     };
     for (const TCase& c : cases) {
         TMatch m;
@@ -228,4 +228,34 @@ TEST(LookAhead, APeriodsEndIsWorthTheChanceOfTheLead)
         EXPECT_GE(value, c.Low) << c.PeriodNo << ": " << c.Computer << "-" << c.Player;
         EXPECT_LE(value, c.High) << c.PeriodNo << ": " << c.Computer << "-" << c.Player;
     }
+}
+
+// The hint against the Legend is the Legend's own move from the player's chair: the same
+// position turned round gives the same slot, turned round.
+TEST(LookAhead, TheHintIsTheLegendsMoveInThePlayersPlace)
+{
+    for (const TDecisionCase& c : Decisions) {
+        SCOPED_TRACE(c.Name);
+        TMatch m;
+        ASSERT_TRUE(ReachDecision(m, c.Seed, c.Decision));
+        const TMatch playerToMove = m.Mirrored();
+        const int hint = playerToMove.LevelChoiceFor(tuPlayer, slLegend);
+        EXPECT_EQ(hint, TMatch::MirroredSlot(m.LevelChoice(slLegend)));
+        const std::vector<int> playable = playerToMove.Playable(tuPlayer);
+        EXPECT_TRUE(std::ranges::count(playable, hint)) << "slot " << hint;
+    }
+}
+
+// As with All-Star, a face-down card the Legend takes makes the player's last saved shot
+// stale: the goal card that saved it is no longer the one the Legend deals for.
+TEST(LookAhead, AFaceDownCardTakenForgetsThePlayersSavedShot)
+{
+    TMatch m;
+    m.SetUpPosition({{13, cvFive, false, kindPlayerBack}}, cvTen, kindComputerBack, 30,
+                    tuComputer);
+    m.SetLevel(slLegend);
+    m.SetLastShotValues(cvTwo, cvKing);
+    ASSERT_TRUE(m.MarkPlayable(tuComputer));
+    m.ComputerChoice();
+    EXPECT_EQ(m.PlayerLastShotValue(), cvTwo);
 }
