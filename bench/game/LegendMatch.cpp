@@ -4,6 +4,7 @@
 //
 //   legend_match time  [games, 200] [deals, shipped]          CPU per move, Legend vs All-Star
 //   legend_match table [games, 10000] [deals, shipped] [threads, 2]
+//   legend_match versus row [games] [deals] [threads]         one row of the table
 //   legend_match curve [games, 2000] [threads, 2] deals...    win rate vs All-Star per budget
 //
 // Game g is dealt from seed 20261211 + g whatever the opponent and budget, the computer
@@ -231,6 +232,16 @@ int main(int argc, char** argv)
             PrintResult(NameOf(o), PlayGames(games, o, deals, threads));
         // The same deals with All-Star in the Legend's place: what the deal alone gives.
         PrintResult("(All-Star)", PlayGames(games, TOpponent::AllStar, 0, threads));
+    } else if (mode == "versus") {
+        // One row of the table: legend_match versus <row 0-4, 5 All-Star in the Legend's
+        // place> [games] [deals] [threads]
+        const int row = arg(2, 0);
+        const int games = arg(3, 10000);
+        const int deals = row == 5 ? 0 : arg(4, TLookAhead::ShippedDeals);
+        const TOpponent opponent = row == 5 ? TOpponent::AllStar : TOpponent(row);
+        PrintHeader();
+        PrintResult(row == 5 ? "(All-Star)" : NameOf(opponent),
+                    PlayGames(games, opponent, deals, arg(5, 2)));
     } else if (mode == "curve") {
         const int games = arg(2, 2000);
         const int threads = arg(3, 2);
