@@ -313,8 +313,8 @@ public:
     // player's move, and hides them otherwise (a sequence runs, the computer is to move, the
     // choice is off). Called whenever one of those changes.
     void RefreshPlayableMarkers();
-    // Game > Hint (H): marks for a while the slot the All-Star level would play with the
-    // player's top card. Nothing while a sequence runs or the computer is to move.
+    // Game > Hint (H): marks for a while the slot the All-Star level (the Legend, in a series
+    // against it) would play with the player's top card. Nothing while a sequence runs or the computer is to move.
     QAction* GameHintAction = nullptr;
     void ShowHint();
     int HintedSlot() const; // the slot the hint marks now, -1 for none

@@ -84,7 +84,7 @@ TOptionsDialog::TOptionsDialog(QWidget* Parent, const QString& SettingsPath)
 {
     setWindowTitle(QStringLiteral("Options"));
     setFont(DialogFont());
-    setFixedSize(249, 266);
+    setFixedSize(249, 287);
 
     // Created in focus order, which is also the order of the fields.
     RGGamesBestOf = new TRadioGroup(QStringLiteral(" Best of "),
@@ -100,7 +100,7 @@ TOptionsDialog::TOptionsDialog(QWidget* Parent, const QString& SettingsPath)
     RGDealer->SetItemIndex(0);
 
     RGSkillLevel = new TRadioGroup(QStringLiteral(" Skill Level "), SkillLevelTexts(), this);
-    RGSkillLevel->setGeometry(128, 39, 113, 87);
+    RGSkillLevel->setGeometry(128, 39, 113, 108); // four levels, as tall as Best of
     RGSkillLevel->SetItemIndex(0);
 
     LPlayerName = new QLabel(QStringLiteral("Player Name "), this);
@@ -116,15 +116,15 @@ TOptionsDialog::TOptionsDialog(QWidget* Parent, const QString& SettingsPath)
     RGAnimSpeed = new TRadioGroup(
         QStringLiteral(" Anim Speed "),
         {QStringLiteral("Fast"), QStringLiteral("Medium"), QStringLiteral("Low")}, this);
-    RGAnimSpeed->setGeometry(128, 128, 113, 86);
+    RGAnimSpeed->setGeometry(128, 149, 113, 86);
     RGAnimSpeed->SetItemIndex(0);
 
     BtnOk = new QPushButton(QStringLiteral("&OK"), this);
-    BtnOk->setGeometry(85, 226, 75, 25);
+    BtnOk->setGeometry(85, 247, 75, 25);
     BtnOk->setDefault(true);
 
     BtnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    BtnCancel->setGeometry(165, 226, 75, 25);
+    BtnCancel->setGeometry(165, 247, 75, 25);
 
     QWidget* focusOrder[] = {RGGamesBestOf, RGDealer, RGSkillLevel, EdPlayerName,
                              RGAnimSpeed,   BtnOk,    BtnCancel};

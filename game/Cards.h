@@ -34,11 +34,13 @@ enum TSkillLevel : uint8_t
 {
     slRookie,
     slPro,
-    slAllStar
+    slAllStar,
+    slLegend // looks ahead: plays each candidate forward over deals of the cards it cannot see
 };
-inline constexpr int SkillLevelCount = 3;
+inline constexpr int SkillLevelCount = 4;
 // The levels by name, wherever the player reads them.
-inline constexpr const char* SkillLevelNames[SkillLevelCount] = {"Rookie", "Pro", "All-Star"};
+inline constexpr const char* SkillLevelNames[SkillLevelCount] = {"Rookie", "Pro", "All-Star",
+                                                                 "Legend"};
 enum TGamesBestOf : uint8_t
 {
     boOne,

@@ -105,6 +105,9 @@ void TMainForm::ComputerMove()
     case slAllStar:
         slot = ChooseAllStarSlot();
         break;
+    case slLegend:
+        slot = ChooseWith(::ChooseSlot); // the engine's choice at the match's level
+        break;
     }
     CarryOutMove(tuComputer, slot);
     NextMove(FMatch.Turn());

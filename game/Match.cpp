@@ -1,5 +1,7 @@
 #include "game/Match.h"
 
+#include "game/LookAhead.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -266,8 +268,13 @@ bool TMatch::MarkPlayable(TTurn Side)
         slot.Canplay = false;
     if (!HasTopCard() || FOvertimeWin)
         return false;
-    for (int s : Playable(Side))
-        FSlots[s].Canplay = true;
+    // As Playable, without building its list: a search marks positions by the thousand.
+    bool any = false;
+    for (int s = 1; s < slotDiscard; ++s) {
+        FSlots[s].Canplay = Rule(Side, s) == TRefusal::None;
+        any = any || FSlots[s].Canplay;
+    }
+    FSlots[slotDiscard].Canplay = !any;
     return true;
 }
 
@@ -417,7 +424,7 @@ void TMatch::NoteComputerChoice(int Slot)
 {
     if (FLevel != slRookie && Slot == slotPlayerGoal)
         FLastShot = TopValue();
-    if (FLevel == slAllStar && TopKind() == kindComputerBack)
+    if (FLevel >= slAllStar && TopKind() == kindComputerBack)
         FPlayerLastShot = cvTwo;
 }
 
@@ -625,6 +632,8 @@ int ChooseSlot(const TMatch& M, TMatchRandom& Random)
         return ChooseProSlot(M, Random);
     case slAllStar:
         return ChooseAllStarSlot(M, Random);
+    case slLegend:
+        return ChooseLegendSlot(M, Random);
     case slRookie:
     default:
         return ChooseRookieSlot(M, Random);

@@ -4,7 +4,7 @@
 // The pack, the fourteen slots, whose turn it is, the clock, the goals and the goal log
 // live here as plain values. A move changes them and returns the steps the table has to
 // show (a card's flight, a card turned, the beaten cards fading), in order. The computer's
-// three levels choose from a const TMatch.
+// levels choose from a const TMatch.
 //
 // Setting up a position directly (for tests, and for checking the rules from outside):
 //
@@ -46,6 +46,7 @@ public:
             return 0;
         return int((uint64_t(FEngine()) * uint64_t(N)) >> 32);
     }
+    uint32_t Next() { return FEngine(); } // a whole 32-bit draw
     // The generator's whole state as text, and back (false, unchanged, when it is not one).
     std::string State() const;
     bool SetState(const std::string& Text);
@@ -175,6 +176,10 @@ public:
     // 15 - s, every face-down card changes colour, and the turn, the goals and what each
     // side remembers of its last saved shot change sides. Pack, clock and generator stay.
     TMatch Mirrored() const;
+    // The same, written over Into for the play alone: the choices need no pack order,
+    // goal log, generator or series record, so those of Into stay as they are. A search
+    // mirrors many positions into one match this way.
+    void MirrorPlayInto(TMatch& Into) const;
     // Slot s of one side's line-up as the other side's: 15 - s; the pack and the discard
     // pile stay.
     static constexpr int MirroredSlot(int Slot)
@@ -258,6 +263,13 @@ public:
     void SetGoals(int Computer, int Player) { FGoals = {Computer, Player}; }
     void SetRemainingHalfMinutes(int HalfMinutes) { FRemaining = HalfMinutes; }
     void SetPeriodNo(int PeriodNo) { FPeriodNo = PeriodNo; }
+    // Gives card CardNo another face, in the pack's order too: a search deals the cards
+    // the mover cannot see into a copy of the match.
+    void SetFace(int CardNo, const TCardFace& Face)
+    {
+        FOrder[CardNo] = Face;
+        FCards[CardNo].Face = Face;
+    }
     void SetLastShotValues(TCardValue Computer, TCardValue Player)
     {
         FLastShot = Computer;
@@ -318,6 +330,7 @@ int ChooseSlot(const TMatch& M, TMatchRandom& Random); // at M.Level()
 int ChooseRookieSlot(const TMatch& M, TMatchRandom& Random);
 int ChooseProSlot(const TMatch& M, TMatchRandom& Random);
 int ChooseAllStarSlot(const TMatch& M, TMatchRandom& Random);
+int ChooseLegendSlot(const TMatch& M, TMatchRandom& Random); // game/LookAhead.h
 // The parts the levels are made of.
 int ChooseAttackSlot(const TMatch& M); // an opposing defender, else forward; -1 for none
 int ChooseProFillSlot(const TMatch& M, TMatchRandom& Random); // -1 for none

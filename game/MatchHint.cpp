@@ -23,17 +23,33 @@ uint8_t MirroredKind(uint8_t Kind)
 TMatch TMatch::Mirrored() const
 {
     TMatch mirror = *this;
-    for (TCard& card : mirror.FCards)
+    MirrorPlayInto(mirror);
+    return mirror;
+}
+
+void TMatch::MirrorPlayInto(TMatch& Into) const
+{
+    Into.FCards = FCards;
+    for (TCard& card : Into.FCards)
         card.Kind = MirroredKind(card.Kind);
     for (int slot = 1; slot <= SlotCount; ++slot)
-        mirror.FSlots[MirroredSlot(slot)] = {FSlots[slot].Card, false};
-    mirror.FTurn = OtherSide(FTurn);
-    mirror.FDATurn = OtherSide(FDATurn);
-    mirror.FGoals = {FGoals[tuPlayer], FGoals[tuComputer]};
+        Into.FSlots[MirroredSlot(slot)] = {FSlots[slot].Card, false};
+    Into.FTop = FTop;
+    Into.FTurn = OtherSide(FTurn);
+    Into.FDATurn = OtherSide(FDATurn);
+    Into.FLevel = FLevel;
+    Into.FGameDealer = FGameDealer;
+    Into.FPeriodDealer = FPeriodDealer;
+    Into.FGameNo = FGameNo;
+    Into.FPeriodNo = FPeriodNo;
+    Into.FGoals = {FGoals[tuPlayer], FGoals[tuComputer]};
+    Into.FRemaining = FRemaining;
+    Into.FElapsed = FElapsed;
+    Into.FOvertimeWin = FOvertimeWin;
     // The computer remembers its own last shot and the player's last saved one; turned
     // round, each is the other's.
-    std::swap(mirror.FLastShot, mirror.FPlayerLastShot);
-    return mirror;
+    Into.FLastShot = FPlayerLastShot;
+    Into.FPlayerLastShot = FLastShot;
 }
 
 int TMatch::LevelChoiceFor(TTurn Side, TSkillLevel Level) const

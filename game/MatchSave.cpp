@@ -152,7 +152,7 @@ bool TMatch::Restore(const std::string& Text, TMatch& Into, std::string* Why)
 
     TMatch m;
     std::vector<long> v;
-    if (!ReadInts(lines["level"], 1, slRookie, slAllStar, v))
+    if (!ReadInts(lines["level"], 1, slRookie, slLegend, v))
         return fail("level");
     m.FLevel = TSkillLevel(v[0]);
     if (!ReadInts(lines["dealers"], 2, alComputer, alPlayer, v))

@@ -162,7 +162,9 @@ void TMainForm::ShowHint()
 {
     if (FGameTableImage == nullptr || !PlayerToMove())
         return;
-    const int slot = FMatch.LevelChoiceFor(tuPlayer, slAllStar);
+    // Against the Legend the hint looks ahead as it does; otherwise it is All-Star's plan.
+    const TSkillLevel level = FMatch.Level() == slLegend ? slLegend : slAllStar;
+    const int slot = FMatch.LevelChoiceFor(tuPlayer, level);
     if (slot < 1 || slot > SlotCount)
         return;
     if (FHintLayer == nullptr) {

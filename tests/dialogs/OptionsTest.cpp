@@ -40,8 +40,8 @@ struct ControlCase
 TEST_F(OptionsDialogTest, ControlsSitWhereDesignedWithTheirCaptions)
 {
     EXPECT_EQ(Dialog.windowTitle(), QStringLiteral("Options"));
-    EXPECT_EQ(Dialog.minimumSize(), QSize(249, 266));
-    EXPECT_EQ(Dialog.maximumSize(), QSize(249, 266));
+    EXPECT_EQ(Dialog.minimumSize(), QSize(249, 287));
+    EXPECT_EQ(Dialog.maximumSize(), QSize(249, 287));
     EXPECT_FALSE(Dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_FALSE(Dialog.windowFlags() & Qt::WindowMinimizeButtonHint);
 
@@ -54,17 +54,17 @@ TEST_F(OptionsDialogTest, ControlsSitWhereDesignedWithTheirCaptions)
         {"Dealer", Probe::Dealer, {7, 39, 114, 64}, " Dealer ", {"Computer", "Player"}},
         {"SkillLevel",
          Probe::SkillLevel,
-         {128, 39, 113, 87},
+         {128, 39, 113, 108},
          " Skill Level ",
-         {"Rookie", "Pro", "All-Star"}},
+         {"Rookie", "Pro", "All-Star", "Legend"}},
         {"Name", Probe::Name, {128, 6, 113, 21}, "Player", {}},
         {"AnimSpeed",
          Probe::AnimSpeed,
-         {128, 128, 113, 86},
+         {128, 149, 113, 86},
          " Anim Speed ",
          {"Fast", "Medium", "Low"}},
-        {"Ok", Probe::Ok, {85, 226, 75, 25}, "&OK", {}},
-        {"Cancel", Probe::Cancel, {165, 226, 75, 25}, "&Cancel", {}},
+        {"Ok", Probe::Ok, {85, 247, 75, 25}, "&OK", {}},
+        {"Cancel", Probe::Cancel, {165, 247, 75, 25}, "&Cancel", {}},
     };
     for (const ControlCase& c : controls) {
         SCOPED_TRACE(c.Name);
@@ -100,11 +100,11 @@ TEST_F(OptionsDialogTest, PropertiesFollowTheSelectedItems)
         EXPECT_EQ(Dialog.Dealer(), TDealer(i));
     }
     EXPECT_EQ(Dialog.Dealer(), alPlayer);
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < SkillLevelCount; ++i) {
         Probe::SkillLevel(Dialog)->Button(i)->click();
         EXPECT_EQ(Dialog.SkillLevel(), TSkillLevel(i));
     }
-    EXPECT_EQ(Dialog.SkillLevel(), slAllStar);
+    EXPECT_EQ(Dialog.SkillLevel(), slLegend);
     for (int i = 0; i < 4; ++i) {
         Probe::GamesBestOf(Dialog)->Button(i)->click();
         EXPECT_EQ(Dialog.GamesBestOf(), TGamesBestOf(i));

@@ -115,9 +115,11 @@ INSTANTIATE_TEST_SUITE_P(
                "[Options]\r\nPlayerName=Bob\r\nDealer=1\r\nSkillLevel=2\r\nBestOf=3\r\n"
                "AnimSpeed=2\r\n",
                "Bob", alPlayer, slAllStar, boSeven, asLow},
+        Stored{"Legend", "[Options]\nSkillLevel=3\n", "Player", alComputer, slLegend, boOne,
+               asMedium},
         Stored{"PastTheLastItemSelectsTheLast",
-               "[Options]\nDealer=7\nSkillLevel=3\nBestOf=9\nAnimSpeed=12\n", "Player", alPlayer,
-               slAllStar, boSeven, asLow},
+               "[Options]\nDealer=7\nSkillLevel=4\nBestOf=9\nAnimSpeed=12\n", "Player", alPlayer,
+               slLegend, boSeven, asLow},
         Stored{"Hexadecimal", "[Options]\nAnimSpeed=0x2\nBestOf=$1\n", "Player", alComputer,
                slRookie, boThree, asLow},
         Stored{"NegativeGivesTheDefault",

@@ -89,7 +89,7 @@ protected:
     // Options for the next series: the levels take turns; the rest is drawn.
     void ChooseOptions()
     {
-        FLevel = FSeries % 3;
+        FLevel = FSeries % SkillLevelCount;
         ++FSeries;
         TOptionsDialogProbe::SkillLevel(*FOptions)->SetItemIndex(FLevel);
         TOptionsDialogProbe::Dealer(*FOptions)->SetItemIndex(int(FRandom() % 2));

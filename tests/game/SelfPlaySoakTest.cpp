@@ -76,7 +76,7 @@ protected:
         sheet->accept();
     }
 
-    int FGamesByLevel[3] = {0, 0, 0};
+    int FGamesByLevel[SkillLevelCount] = {};
     int FComputerWins = 0;
     int FPlayerWins = 0;
     long FTurnChanges = 0;
@@ -126,8 +126,8 @@ TEST_F(SelfPlaySoak, WholeSeriesThroughTheMouse)
 
     EXPECT_GE(FGames, FWanted);
     EXPECT_EQ(F().*A::FSequenceDepth, 0);
-    // A series lasts at most seven games, so 15 games span at least three series.
-    for (int level = 0; level < 3 && FWanted >= 15; ++level)
+    // A series lasts at most seven games, so 22 games span at least four series.
+    for (int level = 0; level < SkillLevelCount && FWanted >= 22; ++level)
         EXPECT_GT(FGamesByLevel[level], 0) << "level " << level;
     // What the fade-out costs: 101 repaints of the window at a change of turn, here with
     // two beaten cards on the table.
@@ -145,12 +145,13 @@ TEST_F(SelfPlaySoak, WholeSeriesThroughTheMouse)
         (F().*A::SwitchTurn)(tuPlayer);
         fadeSeconds = ThreadCpuSeconds() - fadeStart;
     }
-    std::printf("[ soak     ] %d games (rookie %d, pro %d, all-star %d), %ld clicks, %ld card "
-                "moves in %.1f s (window thread CPU %.1f s): %.2f games/s, window %s; computer "
-                "won %d, player %d\n",
-                FGames, FGamesByLevel[0], FGamesByLevel[1], FGamesByLevel[2], clicks, FCardMoves,
-                seconds, cpuSeconds, FGames / seconds, hidden ? "hidden" : "shown", FComputerWins,
-                FPlayerWins);
+    std::printf(
+        "[ soak     ] %d games (rookie %d, pro %d, all-star %d, legend %d), %ld clicks, %ld card "
+        "moves in %.1f s (window thread CPU %.1f s): %.2f games/s, window %s; computer "
+        "won %d, player %d\n",
+        FGames, FGamesByLevel[0], FGamesByLevel[1], FGamesByLevel[2], FGamesByLevel[3], clicks,
+        FCardMoves, seconds, cpuSeconds, FGames / seconds, hidden ? "hidden" : "shown",
+        FComputerWins, FPlayerWins);
     std::printf("[ soak     ] %ld changes of turn; a fade-out of two beaten cards takes %.1f ms "
                 "of CPU (%.1f s for all)\n",
                 FTurnChanges, fadeSeconds * 1000, FTurnChanges * fadeSeconds);
