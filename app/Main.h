@@ -314,6 +314,9 @@ public:
     QAction* GameHintAction = nullptr;
     void ShowHint();
     int HintedSlot() const; // the slot the hint marks now, -1 for none
+    // The slot the strongest level would play the player's top card to, -1 for none: what
+    // the hint marks and where Home puts the focus frame.
+    int HintChoice() const;
     static constexpr int HintMs = 2000;
     // The outcome of a shot, "Goal!" or "Saved!", over the middle of the table, fading out
     // within ShotOutcomeMs without holding anything up. Nothing with Announce Goals and

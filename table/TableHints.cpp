@@ -162,8 +162,8 @@ void TMainForm::ShowHint()
 {
     if (FGameTableImage == nullptr || !PlayerToMove())
         return;
-    const int slot = FMatch.LevelChoiceFor(tuPlayer, slAllStar);
-    if (slot < 1 || slot > SlotCount)
+    const int slot = HintChoice();
+    if (slot < 1)
         return;
     if (FHintLayer == nullptr) {
         FHintLayer = AddOverlayLayer(ScaledPicture(HintPicture));
@@ -176,6 +176,12 @@ void TMainForm::ShowHint()
     FHintLayer->BringToFront();
     FHintLayer->Bitmap().SetMasterAlpha(255);
     FHintTimer->start(HintMs); // asked again, the two seconds start again
+}
+
+int TMainForm::HintChoice() const
+{
+    const int slot = FMatch.LevelChoiceFor(tuPlayer, slAllStar);
+    return slot >= 1 && slot <= SlotCount ? slot : -1;
 }
 
 void TMainForm::HideHint()
