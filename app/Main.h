@@ -337,6 +337,17 @@ protected:
     void PassPressesToSlot(TBitmapLayer* Layer); // a press on Layer is one on the slot below
     QString FRefusalTip; // waiting for the release of the press it explains
     QPoint FRefusalTipAt;
+    // The refusal's tip on the table: its slot (-1 for none), whether a press or a key
+    // asked for it, and its text. It goes when the pointer or the focus frame leaves the
+    // slot, or with the next move.
+    struct TRefusalShown
+    {
+        int Slot = -1;
+        bool ByPointer = false;
+        QString Text;
+    };
+    TRefusalShown FRefusal;
+    void HideRefusal();
     TBitmapLayer* FShotLayer = nullptr; // made when first shown
     QVariantAnimation* FShotFade = nullptr;
     // The window waits for the player's click: no sequence runs and the turn is marked.

@@ -208,6 +208,7 @@ void TMainForm::ExplainRefusal(int Slot, int X, int Y)
     const QPoint at = FGameTableImage->WidgetRect(QRect(X, Y, 1, 1)).topLeft();
     FRefusalTip = QString::fromStdString(text);
     FRefusalTipAt = FGameTableImage->mapToGlobal(at);
+    FRefusal = {Slot, true, FRefusalTip};
 }
 
 namespace {

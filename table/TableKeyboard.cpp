@@ -139,6 +139,9 @@ void TMainForm::SetFocusSlot(int Slot)
 {
     if (Slot < 1 || Slot > SlotCount)
         return;
+    // A tip given for the framed slot goes with the frame.
+    if (!FRefusal.ByPointer && Slot != FRefusal.Slot)
+        HideRefusal();
     FFocusSlot = Slot;
     ShowFocusFrame();
     TableFocusMoved();
