@@ -323,10 +323,14 @@ public:
     // Saves off.
     void ShowShotOutcome(bool Goal);
     bool ShotOutcomeShown() const; // still on the table, fading
+    // The caption, a refusal's tip, the hint and the markers end with the match that
+    // showed them.
+    void ClearMatchLeftovers();
     static constexpr int ShotOutcomeMs = 1000;
 
 protected:
     void HideHint();
+    void EndShotOutcome();
     // A press at (X, Y) of the table on Slot, which the player may not play to: the rule
     // that refuses it, in a tooltip there. Nothing for a slot the player may play to, or
     // off the slots.

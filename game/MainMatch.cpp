@@ -16,8 +16,9 @@ using table::SetCaption;
 
 void TMainForm::StartSeries()
 {
-    // A series given up or played out is not brought back.
+    // A series given up or played out is not brought back, and nothing it showed stays.
     DiscardSave();
+    ClearMatchLeftovers();
     ReadOptions();
     ScoreSheet().NewGame(OptionsDialog->Dealer(), OptionsDialog->GamesBestOf(),
                            OptionsDialog->PlayerName());

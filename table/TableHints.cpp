@@ -184,6 +184,14 @@ int TMainForm::HintChoice() const
     return slot >= 1 && slot <= SlotCount ? slot : -1;
 }
 
+void TMainForm::ClearMatchLeftovers()
+{
+    EndShotOutcome();
+    HideRefusal();
+    HideHint();
+    RefreshPlayableMarkers();
+}
+
 void TMainForm::HideHint()
 {
     if (FHintLayer == nullptr || FHintedSlot == -1)

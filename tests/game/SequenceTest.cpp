@@ -6,8 +6,11 @@
 #include "ModalAnswerer.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 using TPending = A::TPendingCommand;
 
@@ -56,6 +59,43 @@ TEST_F(SequenceTest, NewSeriesWhileIdleStartsAtOnce)
     EXPECT_EQ(Landings, 12);
     ExpectFreshDeal();
     ExpectIdle();
+}
+
+// New Game right after a shot: the old match's caption, tip, hint and markers do not show
+// over the new deal.
+TEST_F(SequenceTest, NewGameEndsWhatTheOldMatchShowed)
+{
+    ShowWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&F()));
+    F().RequestNewSeries();
+    ASSERT_EQ(M().Turn(), tuPlayer);
+    ASSERT_FALSE(F().MarkedSlots().empty());
+    F().ShowShotOutcome(true);
+    F().ShowHint();
+    ASSERT_NE(F().HintedSlot(), -1);
+    // Space on the computer's covered goal: refused, with a tip by the slot.
+    (F().*A::SetFocusSlot)(slotComputerGoal);
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+    QCoreApplication::sendEvent(F().*A::FGameTableImage, &space);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 1000));
+
+    struct
+    {
+        bool Shot = true;
+        int Hint = 0;
+        std::vector<int> Marked{0};
+    } duringDeal;
+    DuringTheNextMove([&] {
+        duringDeal = {F().ShotOutcomeShown(), F().HintedSlot(), F().MarkedSlots()};
+    });
+    F().FileNewGameAction->trigger();
+    EXPECT_FALSE(duringDeal.Shot);
+    EXPECT_EQ(duringDeal.Hint, -1);
+    EXPECT_EQ(duringDeal.Marked, std::vector<int>{});
+    EXPECT_FALSE(F().ShotOutcomeShown());
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000))
+        << QToolTip::text().toStdString();
+    ExpectFreshDeal();
 }
 
 TEST_F(SequenceTest, NewGameDuringADealDealsOnceMoreAfterUnwinding)
