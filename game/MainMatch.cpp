@@ -5,8 +5,10 @@
 
 #include "dialogs/Options.h"
 #include "dialogs/Statics.h"
-#include "table/Captions.h"
+#include "dialogs/StatisticsStore.h"
+#include "platform/ErrorMessage.h"
 #include "platform/WindowSystem.h"
+#include "table/Captions.h"
 
 #include <QCursor>
 #include <QLabel>
@@ -16,6 +18,13 @@ using table::SetCaption;
 
 void TMainForm::StartSeries()
 {
+    // Given up after its first move, a series counts as lost at its level.
+    if (FMatch.SeriesUnderWay() && FStatistics) {
+        TSeriesSummary givenUp = FMatch.Record().Summary(FMatch.Level());
+        givenUp.PlayerWon = false;
+        if (!FStatistics->RecordFinishedSeries(givenUp))
+            ShowErrorMessage(this, FStatistics->ErrorText());
+    }
     // A series given up or played out is not brought back, and nothing it showed stays.
     DiscardSave();
     ClearMatchLeftovers();

@@ -4,6 +4,7 @@
 #include "EngineFixture.h"
 
 #include "ModalAnswerer.h"
+#include "dialogs/StatisticsStore.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>
@@ -96,6 +97,36 @@ TEST_F(SequenceTest, NewGameEndsWhatTheOldMatchShowed)
     EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000))
         << QToolTip::text().toStdString();
     ExpectFreshDeal();
+}
+
+// New Game gives the series up: after its first move that loses it at its level, as a
+// game given up counts in solitaire; right after the deal nothing has been played yet.
+TEST_F(SequenceTest, ASeriesGivenUpAfterItsFirstMoveCountsAsLost)
+{
+    struct Case
+    {
+        const char* Name;
+        bool Moved;
+        int Lost;
+    };
+    const Case cases[] = {{"right after the deal", false, 0}, {"after a move", true, 1}};
+    SetSkill(slPro);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        F().RequestNewSeries();
+        const TLevelRecord before = ReadStatistics(StatisticsFilePath()).Of(slPro);
+        if (c.Moved) {
+            A::TSequence click(F());
+            (F().*A::CarryOutMove)(tuPlayer, M().Playable(tuPlayer).front());
+            (F().*A::NextMove)(M().Turn());
+        }
+        F().FileNewGameAction->trigger();
+        const TLevelRecord after = ReadStatistics(StatisticsFilePath()).Of(slPro);
+        EXPECT_EQ(after.SeriesPlayed - before.SeriesPlayed, c.Lost);
+        EXPECT_EQ(after.SeriesLost - before.SeriesLost, c.Lost);
+        EXPECT_EQ(after.SeriesWon, before.SeriesWon);
+        ExpectFreshDeal();
+    }
 }
 
 TEST_F(SequenceTest, NewGameDuringADealDealsOnceMoreAfterUnwinding)
