@@ -151,6 +151,12 @@ protected:
     void LogGoal(TTurn Scorer);
     // The end of a period: goal cards face up, the score sheet, and what it decides next.
     void EndPeriod();
+    // A score of the running game as the sheet writes it: the side that moves first in
+    // the game first.
+    QString RowScore(int Computer, int Player) const;
+    // The sheet's line for the period under way ("Game 1, period 2 under way: 1-2 so
+    // far"), empty before the first deal.
+    QString InPlayLine() const;
     void NextMove(TTurn Turn);
     void SwitchTurn(TTurn Turn);
     void HotSpotMouseDown(TBitmapLayer* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,

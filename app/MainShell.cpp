@@ -493,7 +493,7 @@ void TMainForm::FileOptionsActionExecute()
 
 void TMainForm::FileScoreActionExecute()
 {
-    ScoreSheet().ShowScore();
+    ScoreSheet().ShowScore(InPlayLine());
 }
 
 void TMainForm::FileStatisticsActionExecute()
