@@ -277,6 +277,7 @@ public:
     QAction* ViewActualSizeAction = nullptr;
     QAction* ViewShowPlayableAction = nullptr;  // checkable
     QAction* ViewAnnounceShotsAction = nullptr; // checkable
+    QAction* ViewFullScreenAction = nullptr;    // checkable, F11
     bool ShowsPlayable() const { return FShowPlayable; }
     bool AnnouncesShots() const { return FAnnounceShots; }
     // Widget pixels per pixel of the designed table: the table, its strip and the about
@@ -296,6 +297,8 @@ protected:
     // The two checkable View choices: taken over and written to the settings file at once.
     void ViewShowPlayableActionExecute();
     void ViewAnnounceShotsActionExecute();
+    void ViewFullScreenActionExecute();
+    void SetFullScreen(bool On);
     void SaveViewChoice(const QString& Key, bool Value);
     void ScaleScoreboard(); // fonts, sizes and places of the strip at FZoom
     void LoadView();        // the zoom of the last run, from the settings file
