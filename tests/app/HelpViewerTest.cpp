@@ -283,8 +283,8 @@ TEST_F(HelpViewerTest, OpensBesideTheProgramsWindow)
     const QRect help = viewer->frameGeometry();
     EXPECT_FALSE(help.intersects(game.frameGeometry()))
         << help.x() << "," << help.y() << " " << help.width() << "x" << help.height();
-    EXPECT_TRUE(area.contains(help)) << help.x() << "," << help.y() << " " << help.width() << "x"
-                                     << help.height();
+    EXPECT_TRUE(area.contains(help))
+        << help.x() << "," << help.y() << " " << help.width() << "x" << help.height();
     viewer->close();
 }
 
