@@ -1,6 +1,7 @@
 // Brindletop: one player against the computer at a green card table.
 
 #include "app/Application.h"
+#include "app/DataFolderOwner.h"
 #include "app/HtmlHelpApi.h"
 #include "app/Main.h"
 #include "assets/pictures/GameImages.h"
@@ -20,6 +21,14 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(ApplicationIcon());
     // Lets Wayland desktops match the window with its menu entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.brindletop.Brindletop"));
+
+    // One series has one owner. Started again, the player wants the game already running:
+    // it comes forward and this copy ends before it reads or writes anything of ours.
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    TDataFolderOwner owner(dataFolder);
+    if (owner.Claim() == TDataFolderOwner::TClaim::OtherRunning)
+        return 0;
+
     // The help viewer is loaded before any window exists and freed at the very end.
     THtmlHelpLibrary helpViewer;
 
@@ -28,9 +37,14 @@ int main(int argc, char* argv[])
     // reads the settings file as it is created.
     auto mainForm = std::make_unique<TMainForm>();
     MainForm = mainForm.get();
-    mainForm->SetSaveFile(
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-        QStringLiteral("/series.save"));
+    mainForm->SetSaveFile(dataFolder + QStringLiteral("/series.save"));
+    QObject::connect(&owner, &TDataFolderOwner::ComeForward, mainForm.get(),
+                     [form = mainForm.get()] {
+                         form->setWindowState(form->windowState() & ~Qt::WindowMinimized);
+                         form->show();
+                         form->raise();
+                         form->activateWindow();
+                     });
     StaticsDialog = new TStaticsDialog(mainForm.get());
     OptionsDialog = new TOptionsDialog(mainForm.get());
 

@@ -152,6 +152,12 @@ protected:
     void LogGoal(TTurn Scorer);
     // The end of a period: goal cards face up, the score sheet, and what it decides next.
     void EndPeriod();
+    // A score of the running game as the sheet writes it: the side that moves first in
+    // the game first.
+    QString RowScore(int Computer, int Player) const;
+    // The sheet's line for the period under way ("Game 1, period 2 under way: 1-2 so
+    // far"), empty before the first deal.
+    QString InPlayLine() const;
     void NextMove(TTurn Turn);
     void SwitchTurn(TTurn Turn);
     void HotSpotMouseDown(TBitmapLayer* Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift,
@@ -275,6 +281,7 @@ public:
     QAction* ViewActualSizeAction = nullptr;
     QAction* ViewShowPlayableAction = nullptr;  // checkable
     QAction* ViewAnnounceShotsAction = nullptr; // checkable
+    QAction* ViewFullScreenAction = nullptr;    // checkable, F11
     bool ShowsPlayable() const { return FShowPlayable; }
     bool AnnouncesShots() const { return FAnnounceShots; }
     // Widget pixels per pixel of the designed table: the table, its strip and the about
@@ -294,6 +301,8 @@ protected:
     // The two checkable View choices: taken over and written to the settings file at once.
     void ViewShowPlayableActionExecute();
     void ViewAnnounceShotsActionExecute();
+    void ViewFullScreenActionExecute();
+    void SetFullScreen(bool On);
     void SaveViewChoice(const QString& Key, bool Value);
     void ScaleScoreboard(); // fonts, sizes and places of the strip at FZoom
     void LoadView();        // the zoom of the last run, from the settings file
@@ -318,16 +327,23 @@ public:
     QAction* GameHintAction = nullptr;
     void ShowHint();
     int HintedSlot() const; // the slot the hint marks now, -1 for none
+    // The slot the strongest level would play the player's top card to, -1 for none: what
+    // the hint marks and where Home puts the focus frame.
+    int HintChoice() const;
     static constexpr int HintMs = 2000;
     // The outcome of a shot, "Goal!" or "Saved!", over the middle of the table, fading out
     // within ShotOutcomeMs without holding anything up. Nothing with Announce Goals and
     // Saves off.
     void ShowShotOutcome(bool Goal);
     bool ShotOutcomeShown() const; // still on the table, fading
+    // The caption, a refusal's tip, the hint and the markers end with the match that
+    // showed them.
+    void ClearMatchLeftovers();
     static constexpr int ShotOutcomeMs = 1000;
 
 protected:
     void HideHint();
+    void EndShotOutcome();
     // A press at (X, Y) of the table on Slot, which the player may not play to: the rule
     // that refuses it, in a tooltip there. Nothing for a slot the player may play to, or
     // off the slots.
@@ -338,6 +354,17 @@ protected:
     void PassPressesToSlot(TBitmapLayer* Layer); // a press on Layer is one on the slot below
     QString FRefusalTip; // waiting for the release of the press it explains
     QPoint FRefusalTipAt;
+    // The refusal's tip on the table: its slot (-1 for none), whether a press or a key
+    // asked for it, and its text. It goes when the pointer or the focus frame leaves the
+    // slot, or with the next move.
+    struct TRefusalShown
+    {
+        int Slot = -1;
+        bool ByPointer = false;
+        QString Text;
+    };
+    TRefusalShown FRefusal;
+    void HideRefusal();
     TBitmapLayer* FShotLayer = nullptr; // made when first shown
     QVariantAnimation* FShotFade = nullptr;
     // The window waits for the player's click: no sequence runs and the turn is marked.

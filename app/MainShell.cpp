@@ -232,8 +232,10 @@ void TMainForm::CreateMenu()
     // "S" is the score sheet's already.
     FileStatisticsAction = makeAction("FileStatisticsAction", QStringLiteral("S&tatistics..."),
                                       QKeySequence(), &TMainForm::FileStatisticsActionExecute, -1);
-    FileExitAction = makeAction("FileExitAction", QStringLiteral("&Exit"), QKeySequence(),
-                                &TMainForm::FileExitActionExecute, 0);
+    // Ctrl+Q quits, as every program of the desktop does.
+    FileExitAction =
+        makeAction("FileExitAction", QStringLiteral("&Exit"), QKeySequence(Qt::CTRL | Qt::Key_Q),
+                   &TMainForm::FileExitActionExecute, 0);
     HelpIndexAction = makeAction("HelpIndexAction", QStringLiteral("&Index"),
                                  QKeySequence(Qt::Key_F1), &TMainForm::HelpIndexActionExecute, -1);
     HelpAboutAction = makeAction("HelpAboutAction", QStringLiteral("&About..."), QKeySequence(),
@@ -286,6 +288,12 @@ void TMainForm::CreateMenu()
     ViewAnnounceShotsAction->setChecked(FAnnounceShots);
     view->addAction(ViewShowPlayableAction);
     view->addAction(ViewAnnounceShotsAction);
+    view->addSeparator();
+    ViewFullScreenAction =
+        makeAction("ViewFullScreenAction", QStringLiteral("&Full Screen"),
+                   QKeySequence(Qt::Key_F11), &TMainForm::ViewFullScreenActionExecute, -1);
+    ViewFullScreenAction->setCheckable(true);
+    view->addAction(ViewFullScreenAction);
 
     QMenu* help = ActionMainMenuBar1->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("HelpMenu"));
@@ -426,6 +434,8 @@ void TMainForm::LoadView()
                                       Settings::DefaultAnnounceShots);
         ViewShowPlayableAction->setChecked(FShowPlayable);
         ViewAnnounceShotsAction->setChecked(FAnnounceShots);
+        SetFullScreen(ini.ReadBool(Settings::ViewSection, Settings::KeyFullScreen,
+                                   Settings::DefaultFullScreen));
         RefreshPlayableMarkers();
     } catch (const std::exception&) {
         // The options dialog reports an unreadable file; the table keeps its designed size.
@@ -467,6 +477,20 @@ void TMainForm::ViewAnnounceShotsActionExecute()
     SaveViewChoice(Settings::KeyAnnounceShots, FAnnounceShots);
 }
 
+void TMainForm::ViewFullScreenActionExecute()
+{
+    SetFullScreen(ViewFullScreenAction->isChecked());
+    SaveViewChoice(Settings::KeyFullScreen, isFullScreen());
+}
+
+void TMainForm::SetFullScreen(bool On)
+{
+    // The state is set before the window is first shown too: it then opens full screen.
+    setWindowState(On ? windowState() | Qt::WindowFullScreen
+                      : windowState() & ~Qt::WindowFullScreen);
+    ViewFullScreenAction->setChecked(On);
+}
+
 void TMainForm::SaveViewChoice(const QString& Key, bool Value)
 {
     if (!OptionsDialog)
@@ -493,7 +517,7 @@ void TMainForm::FileOptionsActionExecute()
 
 void TMainForm::FileScoreActionExecute()
 {
-    ScoreSheet().ShowScore();
+    ScoreSheet().ShowScore(InPlayLine());
 }
 
 void TMainForm::FileStatisticsActionExecute()

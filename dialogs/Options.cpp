@@ -4,12 +4,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShowEvent>
 #include <QValidator>
 
 #include <algorithm>
 #include <exception>
-#include <iterator>
 
 #include "dialogs/DialogFont.h"
 #include "ini/IniDocument.h"
@@ -126,9 +126,14 @@ TOptionsDialog::TOptionsDialog(QWidget* Parent, const QString& SettingsPath)
     BtnCancel = new QPushButton(QStringLiteral("&Cancel"), this);
     BtnCancel->setGeometry(165, 247, 75, 25);
 
-    QWidget* focusOrder[] = {RGGamesBestOf, RGDealer, RGSkillLevel, EdPlayerName,
-                             RGAnimSpeed,   BtnOk,    BtnCancel};
-    for (std::size_t i = 1; i < std::size(focusOrder); ++i)
+    // Tab reads the dialog as it is laid out: row by row, left to right. The groups take
+    // no focus themselves: their buttons are chained, and Tab stops at a group's ticked one.
+    QList<QWidget*> focusOrder{EdPlayerName};
+    for (const TRadioGroup* group : {RGDealer, RGSkillLevel, RGGamesBestOf, RGAnimSpeed})
+        for (int i = 0; i < group->Count(); ++i)
+            focusOrder << group->Button(i);
+    focusOrder << BtnOk << BtnCancel;
+    for (qsizetype i = 1; i < focusOrder.size(); ++i)
         setTabOrder(focusOrder[i - 1], focusOrder[i]);
 
     connect(BtnOk, &QPushButton::clicked, this, &TOptionsDialog::BtnOkClick);
@@ -239,8 +244,15 @@ void TOptionsDialog::SetNameText(const QString& Name)
 void TOptionsDialog::showEvent(QShowEvent* Event)
 {
     // Only the dialog's own opening counts, not the window system showing it again.
-    if (!Event->spontaneous())
+    if (!Event->spontaneous()) {
         FOpened = Shown();
+        // The name is what a player most often comes to change; typing replaces it.
+        EdPlayerName->setFocus(Qt::TabFocusReason);
+        EdPlayerName->selectAll();
+        // The style draws the focus only after a key moved it; here it is always shown,
+        // so a keyboard player sees where Space and the letters go.
+        setAttribute(Qt::WA_KeyboardFocusChange);
+    }
     QDialog::showEvent(Event);
 }
 

@@ -38,6 +38,9 @@ inline const QString KeyShowPlayable = QStringLiteral("ShowPlayableSlots");
 inline constexpr bool DefaultShowPlayable = true;
 inline const QString KeyAnnounceShots = QStringLiteral("AnnounceGoalsAndSaves");
 inline constexpr bool DefaultAnnounceShots = true;
+// The window over the whole screen (F11).
+inline const QString KeyFullScreen = QStringLiteral("FullScreen");
+inline constexpr bool DefaultFullScreen = false;
 
 } // namespace Settings
 

@@ -130,9 +130,11 @@ TSetPeriodResult TStaticsDialog::SetPeriod(const QString& PeriodResult, const QS
     return result;
 }
 
-void TStaticsDialog::ShowScore()
+void TStaticsDialog::ShowScore(const QString& InPlay)
 {
+    FInPlay = InPlay;
     BuildAndShowSheet();
+    FInPlay.clear();
 }
 
 void TStaticsDialog::ClearPeriodResults()
@@ -200,6 +202,17 @@ void TStaticsDialog::BuildSheet()
         NameResult(*total, row, QStringLiteral("final score"), Cell(row, 8));
         widest = std::max(widest, RightEdge(total));
         y += total->height();
+    }
+    if (!FInPlay.isEmpty()) {
+        // Apart from the rows, in plain type: what is still being played.
+        QLabel* inPlay = AddSheetLabel(this, FInPlay, black, 10, y + 6, {});
+        inPlay->setObjectName(QStringLiteral("InPlay"));
+        QFont plain = inPlay->font();
+        plain.setBold(false);
+        inPlay->setFont(plain);
+        inPlay->resize(inPlay->sizeHint());
+        widest = std::max(widest, RightEdge(inPlay));
+        y += 6 + inPlay->height();
     }
 
     // The sizes below are the window's outer sizes, frame included. The title may name

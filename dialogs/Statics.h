@@ -36,8 +36,10 @@ public:
     // Records the end of a period, referees the game and the series, shows the sheet
     // modally and, once it is closed, says what comes next.
     TSetPeriodResult SetPeriod(const QString& PeriodResult, const QString& Goals);
-    // Shows the sheet as it stands (the menu's Score command).
-    void ShowScore();
+    // Shows the sheet as it stands (the menu's Score command). InPlay, when given, tells
+    // the period under way in a line of its own below the rows, whose cells stay as they
+    // are; it shows for this showing only.
+    void ShowScore(const QString& InPlay = {});
     void ClearPeriodResults();
     void SetGamesDrawed();
 
@@ -67,6 +69,7 @@ private:
     TSeriesRecord FOwnRecord;
     TSeriesRecord* FRecord = &FOwnRecord;
     TSeriesEndHook FOnSeriesEnd;
+    QString FInPlay; // the line below the rows, for the showing under way
 };
 
 // The program-wide score sheet, created by the shell at start-up.

@@ -6,7 +6,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include <iterator>
+#include <vector>
 
 #include "dialogs/DialogFont.h"
 #include "dialogs/StatisticsStore.h"
@@ -19,7 +19,24 @@ const QString TStatisticsDialog::ResetQuestion =
 
 namespace {
 
-constexpr int FigureCount = int(std::size(Figures));
+// The figures a game can reach, in the record's order; the win percentage follows them.
+std::vector<const TFigure*> ShownFigures()
+{
+    std::vector<const TFigure*> shown;
+    for (const TFigure& figure : Figures)
+        if (GamesCanBeDrawn || figure.Member != &TLevelRecord::GamesDrawn)
+            shown.push_back(&figure);
+    return shown;
+}
+
+const char* const WinPercentLabel = "Win percentage";
+
+// "67%", or a dash before the level's first series.
+QString WinPercentText(const TLevelRecord& Level)
+{
+    const int percent = WinPercent(Level);
+    return percent < 0 ? QStringLiteral("\u2013") : QStringLiteral("%1%").arg(percent);
+}
 
 // The table exactly as large as its cells and headers: no scroll bars, nothing cut.
 void FitToContents(QTableWidget& Table)
@@ -41,13 +58,14 @@ TStatisticsDialog::TStatisticsDialog(TStatisticsStore& Store, QWidget* Parent)
     setWindowTitle(QStringLiteral("Statistics"));
     setFont(DialogFont());
 
-    Table = new QTableWidget(FigureCount, SkillLevelCount, this);
+    Table = new QTableWidget(int(ShownFigures().size()) + 1, SkillLevelCount, this);
     Table->setObjectName(QStringLiteral("StatisticsTable"));
     Table->setAccessibleName(QStringLiteral("Statistics"));
     Table->setHorizontalHeaderLabels(SkillLevelTexts());
     QStringList figures;
-    for (const TFigure& figure : Figures)
-        figures << QString::fromLatin1(figure.Label);
+    for (const TFigure* figure : ShownFigures())
+        figures << QString::fromLatin1(figure->Label);
+    figures << QString::fromLatin1(WinPercentLabel);
     Table->setVerticalHeaderLabels(figures);
     // Read only; the arrow keys step from cell to cell and a screen reader names each.
     Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -85,10 +103,15 @@ TStatisticsDialog::TStatisticsDialog(TStatisticsStore& Store, QWidget* Parent)
 void TStatisticsDialog::ShowFigures()
 {
     const TStatisticsRecord& record = FStore.Record();
+    const std::vector<const TFigure*> shown = ShownFigures();
     for (int level = 0; level < SkillLevelCount; ++level) {
-        for (int row = 0; row < FigureCount; ++row) {
-            const TFigure& figure = Figures[row];
-            const QString value = QString::number(record.Levels[level].*figure.Member);
+        for (int row = 0; row < Table->rowCount(); ++row) {
+            const TLevelRecord& figures = record.Levels[level];
+            const bool percent = row == int(shown.size());
+            const QString label =
+                QString::fromLatin1(percent ? WinPercentLabel : shown[row]->Label);
+            const QString value =
+                percent ? WinPercentText(figures) : QString::number(figures.*shown[row]->Member);
             QTableWidgetItem* item = Table->item(row, level);
             if (!item) {
                 item = new QTableWidgetItem;
@@ -97,10 +120,10 @@ void TStatisticsDialog::ShowFigures()
             }
             item->setText(value);
             // Read out as "Pro, series won: 3".
-            item->setData(Qt::AccessibleTextRole,
-                          QStringLiteral("%1, %2: %3")
-                              .arg(QString::fromLatin1(SkillLevelNames[level]),
-                                   QString::fromLatin1(figure.Label).toLower(), value));
+            item->setData(
+                Qt::AccessibleTextRole,
+                QStringLiteral("%1, %2: %3")
+                    .arg(QString::fromLatin1(SkillLevelNames[level]), label.toLower(), value));
         }
     }
     FitToContents(*Table);

@@ -5,8 +5,10 @@
 
 #include "dialogs/Options.h"
 #include "dialogs/Statics.h"
-#include "table/Captions.h"
+#include "dialogs/StatisticsStore.h"
+#include "platform/ErrorMessage.h"
 #include "platform/WindowSystem.h"
+#include "table/Captions.h"
 
 #include <QCursor>
 #include <QLabel>
@@ -16,8 +18,16 @@ using table::SetCaption;
 
 void TMainForm::StartSeries()
 {
-    // A series given up or played out is not brought back.
+    // Given up after its first move, a series counts as lost at its level.
+    if (FMatch.SeriesUnderWay() && FStatistics) {
+        TSeriesSummary givenUp = FMatch.Record().Summary(FMatch.Level());
+        givenUp.PlayerWon = false;
+        if (!FStatistics->RecordFinishedSeries(givenUp))
+            ShowErrorMessage(this, FStatistics->ErrorText());
+    }
+    // A series given up or played out is not brought back, and nothing it showed stays.
     DiscardSave();
+    ClearMatchLeftovers();
     ReadOptions();
     ScoreSheet().NewGame(OptionsDialog->Dealer(), OptionsDialog->GamesBestOf(),
                            OptionsDialog->PlayerName());
@@ -111,18 +121,32 @@ void TMainForm::LogGoal(TTurn Scorer)
     SetCaption(caption, QString::number(FMatch.Goals(Scorer)));
 }
 
+QString TMainForm::RowScore(int Computer, int Player) const
+{
+    // Every score of a game names first the side that moves first in it.
+    return FMatch.GameDealer() == alPlayer ? QStringLiteral("%1-%2").arg(Player).arg(Computer)
+                                           : QStringLiteral("%1-%2").arg(Computer).arg(Player);
+}
+
+QString TMainForm::InPlayLine() const
+{
+    if (FMatch.GameNo() < 1 || FMatch.PeriodNo() < 1)
+        return {};
+    const QString period = FMatch.PeriodNo() <= 3
+                               ? QStringLiteral("period %1").arg(FMatch.PeriodNo())
+                               : QStringLiteral("overtime");
+    return QStringLiteral("Game %1, %2 under way: %3 so far")
+        .arg(FMatch.GameNo())
+        .arg(period, RowScore(FMatch.Goals(tuComputer), FMatch.Goals(tuPlayer)));
+}
+
 void TMainForm::EndPeriod()
 {
     // The goal cards are shown for the intermission.
     ShowSteps(FMatch.EndPeriod());
     AnnouncePeriodEnd(); // for a screen reader
 
-    // Every score of a game names first the side that moves first in it.
-    const bool playerFirst = FMatch.GameDealer() == alPlayer;
-    const auto score = [playerFirst](int Computer, int Player) {
-        return playerFirst ? QStringLiteral("%1-%2").arg(Player).arg(Computer)
-                           : QStringLiteral("%1-%2").arg(Computer).arg(Player);
-    };
+    const auto score = [this](int Computer, int Player) { return RowScore(Computer, Player); };
     QString goals;
     for (const TGoalEntry& goal : FMatch.PeriodGoals()) {
         goals += QString::fromStdString(ElapsedText(goal.ElapsedHalfMinutes)) + QLatin1Char(' ') +

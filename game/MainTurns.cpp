@@ -53,6 +53,8 @@ void TMainForm::SwitchTurn(TTurn Turn)
     FTurnArrowComputerImage->Repaint();
     FTurnArrowPlayerImage->Repaint();
     AnnounceTurn(); // for a screen reader
+    // A refusal explained the position before this move.
+    HideRefusal();
     // On the player's turn the engine now waits for a click.
     if (computer)
         ComputerMove();

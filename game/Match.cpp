@@ -307,6 +307,12 @@ void TMatch::AdvanceClock()
     ++FElapsed;
 }
 
+bool TMatch::SeriesUnderWay() const
+{
+    const bool moved = FGameNo > 1 || FPeriodNo > 1 || FElapsed > 0;
+    return moved && !FRecord.Decided();
+}
+
 int TMatch::PeriodGoalsOf(TTurn Side) const
 {
     return int(std::ranges::count(FPeriodGoals, Side, &TGoalEntry::Scorer));

@@ -247,6 +247,9 @@ public:
     TCardValue PlayerLastShotValue() const { return FPlayerLastShot; }
     const std::vector<TGoalEntry>& PeriodGoals() const { return FPeriodGoals; }
     int PeriodGoalsOf(TTurn Side) const;
+    // A move has been made in this series and its winner is not named yet: giving it up
+    // now loses it.
+    bool SeriesUnderWay() const;
     const TPackOrder& PackOrder() const { return FOrder; }
     TMatchRandom& Random() { return FRandom; }
     // The series as the score sheet shows it, with its referee. Saved on its own

@@ -230,6 +230,11 @@ TSeriesSummary TSeriesRecord::Summary(TSkillLevel Level) const
     return {Level, FSeriesGames, FPlayerWins > FAIWins};
 }
 
+bool TSeriesRecord::Decided() const
+{
+    return std::max(FAIWins, FPlayerWins) >= int(FGamesBestOf) + 1;
+}
+
 std::string TSeriesRecord::Saved() const
 {
     std::ostringstream out;

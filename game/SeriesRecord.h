@@ -48,6 +48,8 @@ public:
     int PlayerWins() const { return FPlayerWins; }
     // The series as the statistics count it: its games that have ended and its winner.
     TSeriesSummary Summary(TSkillLevel Level) const;
+    // A side has won the games the series needs.
+    bool Decided() const;
 
     // The record as text, and back: false, with the record unchanged, when Text is not a
     // whole record.

@@ -43,6 +43,13 @@ void RecordSeries(TStatisticsRecord& Record, const TSeriesSummary& Series)
     }
 }
 
+int WinPercent(const TLevelRecord& Level)
+{
+    if (Level.SeriesPlayed <= 0)
+        return -1;
+    return int((Level.SeriesWon * 200 + Level.SeriesPlayed) / (Level.SeriesPlayed * 2));
+}
+
 void Sanitize(TLevelRecord& Level)
 {
     for (const TFigure& figure : Figures)

@@ -3,7 +3,9 @@
 // engine, the score sheet and the tests feed it finished series as small summaries.
 //
 // How a series counts:
-// - only a series that has ended counts; one given up (New Game, Exit) leaves no trace;
+// - a series counts once it has ended, or once it is given up (New Game, Options with OK)
+//   after its first move: then as lost, with the games it finished. Closing the window
+//   gives nothing up: the series goes on at the next start;
 // - its games count one by one: won or lost by their goals, drawn when marked so or when
 //   the goals are level; an overtime win is a game the player won in overtime;
 // - goals for are the player's, goals against the computer's;
@@ -78,6 +80,13 @@ inline constexpr TFigure Figures[] = {
     {&TLevelRecord::CurrentStreak, "CurrentStreak", "Current winning streak"},
     {&TLevelRecord::LongestStreak, "LongestStreak", "Longest winning streak"},
 };
+
+// The referee plays overtime until a goal falls, so no game ends level: the figure of
+// drawn games is kept for the file's sake, but not shown while this holds.
+inline constexpr bool GamesCanBeDrawn = false;
+
+// Series won in percent of series played, rounded to the nearest whole; -1 before any.
+int WinPercent(const TLevelRecord& Level);
 
 struct TStatisticsRecord
 {

@@ -74,8 +74,9 @@ QString MessagePage(const QString& Title, const QString& Text)
         .arg(Escaped(Title), Escaped(Text));
 }
 
-// Beside the program's active window where the screen has room for a readable help
-// window, so that the game stays in view; centred on the screen otherwise.
+// Beside the program's active window, so that the game stays in view: in the room beside
+// it when a readable help window fits there, else at the screen's edge on the roomier side,
+// over as little of the game as may be. Centred on the screen when there is no window.
 void PlaceViewer(QWidget* Viewer, const QWidget* Beside)
 {
     const QScreen* screen = Beside ? Beside->screen() : QGuiApplication::primaryScreen();
@@ -88,21 +89,25 @@ void PlaceViewer(QWidget* Viewer, const QWidget* Beside)
     if (!CanPlaceWindows())
         return;
     constexpr int Gap = 8;
-    constexpr int NarrowestBeside = 640;
+    constexpr int NarrowestBeside = 400;
     if (Beside) {
         const QRect frame = Beside->frameGeometry();
         const int roomRight = area.right() - frame.right() - Gap;
         const int roomLeft = frame.left() - Gap - area.left();
         const int room = std::max(roomRight, roomLeft);
-        if (room >= NarrowestBeside) {
-            Viewer->resize(std::min(Viewer->width(), room), Viewer->height());
-            const int top =
-                std::clamp(frame.top(), area.top(), area.bottom() + 1 - Viewer->height());
-            Viewer->move(roomRight >= roomLeft ? frame.right() + Gap
-                                               : frame.left() - Gap - Viewer->width(),
-                         top);
-            return;
-        }
+        // Not shown yet, the viewer's frame is unknown: the program's window tells what the
+        // window manager adds round a window.
+        const QSize decoration = frame.size() - Beside->size();
+        const int width = std::min(Viewer->width() + decoration.width(),
+                                   std::max(room, std::min(NarrowestBeside, area.width())));
+        Viewer->resize(width - decoration.width(), Viewer->height());
+        const int top = std::clamp(frame.top(), area.top(),
+                                   area.bottom() + 1 - Viewer->height() - decoration.height());
+        const bool right = roomRight >= roomLeft;
+        const int besideLeft = right ? frame.right() + 1 + Gap : frame.left() - Gap - width;
+        // Kept on the screen: where the room is too narrow it covers the game's near edge.
+        Viewer->move(std::clamp(besideLeft, area.left(), area.right() + 1 - width), top);
+        return;
     }
     Viewer->move(area.center() - Viewer->rect().center());
 }
@@ -279,6 +284,12 @@ THelpViewer::THelpViewer(std::unique_ptr<TChmFile> File)
         QIcon::fromTheme(QStringLiteral("go-home"), style()->standardIcon(QStyle::SP_DirHomeIcon)),
         QStringLiteral("Home"), this, [this] { ShowTopic({}); });
     home->setShortcut(QKeySequence(Qt::ALT | Qt::Key_Home));
+    // As other viewer windows of the desktop: Escape or Ctrl+W closes it.
+    auto* closeAction = new QAction(QStringLiteral("Close"), this);
+    closeAction->setShortcuts({QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)});
+    closeAction->setShortcutContext(Qt::WindowShortcut);
+    connect(closeAction, &QAction::triggered, this, &QWidget::close);
+    addAction(closeAction);
     connect(FBrowser, &QTextBrowser::backwardAvailable, FBackAction, &QAction::setEnabled);
     connect(FBrowser, &QTextBrowser::forwardAvailable, FForwardAction, &QAction::setEnabled);
 

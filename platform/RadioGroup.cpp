@@ -6,17 +6,48 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+namespace {
+
+// Qt hands the tab stop of a group to whichever button takes the focus, also when the
+// window gives it back to a button left unticked: the group puts it back on the ticked one.
+class TGroupButton : public QRadioButton
+{
+public:
+    TGroupButton(const QString& Text, QWidget* Parent, std::function<void()> FocusTaken)
+        : QRadioButton(Text, Parent), FFocusTaken(std::move(FocusTaken))
+    {
+    }
+
+protected:
+    void focusInEvent(QFocusEvent* Event) override
+    {
+        QRadioButton::focusInEvent(Event);
+        FFocusTaken();
+    }
+
+private:
+    std::function<void()> FFocusTaken;
+};
+
+} // namespace
+
 TRadioGroup::TRadioGroup(const QString& Caption, const QStringList& Items, QWidget* Parent)
     : QGroupBox(Caption, Parent), FGroup(new QButtonGroup(this))
 {
     for (int i = 0; i < Items.size(); ++i) {
-        auto* button = new QRadioButton(Items[i], this);
+        auto* button = new TGroupButton(Items[i], this, [this] { KeepTabStopOnTicked(); });
         FGroup->addButton(button, i);
     }
     connect(FGroup, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        KeepTabStopOnTicked();
         if (checked)
             Q_EMIT ItemIndexChanged(id);
     });
+    KeepTabStopOnTicked();
     ArrangeButtons();
 }
 
@@ -53,6 +84,21 @@ void TRadioGroup::SetItemIndex(int Index)
         return;
     }
     FGroup->button(Index)->setChecked(true);
+}
+
+// Tab enters the group at its ticked button (at the first while none is), as a player
+// expects of a group of choices; the arrows move between the buttons and tick them.
+void TRadioGroup::KeepTabStopOnTicked()
+{
+    // Asked of the buttons: while one is ticked the group may not yet have let go of the
+    // one before.
+    const QList<QAbstractButton*> buttons = FGroup->buttons();
+    const auto ticked = std::ranges::find_if(buttons, &QAbstractButton::isChecked);
+    QAbstractButton* stop = ticked != buttons.end() ? *ticked
+                            : buttons.isEmpty()     ? nullptr
+                                                    : buttons.front();
+    for (QAbstractButton* button : buttons)
+        button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 void TRadioGroup::resizeEvent(QResizeEvent* Event)

@@ -32,6 +32,7 @@ protected:
 
 private:
     void ArrangeButtons();
+    void KeepTabStopOnTicked();
 
     QButtonGroup* FGroup;
 };

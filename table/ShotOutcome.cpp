@@ -82,6 +82,14 @@ void TMainForm::ShowShotOutcome(bool Goal)
     FShotFade->start();
 }
 
+void TMainForm::EndShotOutcome()
+{
+    if (FShotLayer == nullptr)
+        return;
+    FShotFade->stop();
+    FShotLayer->Bitmap().SetMasterAlpha(0);
+}
+
 bool TMainForm::ShotOutcomeShown() const
 {
     // Its last steps may round to nothing before the fade has ended.

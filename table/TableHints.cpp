@@ -162,10 +162,8 @@ void TMainForm::ShowHint()
 {
     if (FGameTableImage == nullptr || !PlayerToMove())
         return;
-    // Against the Legend the hint looks ahead as it does; otherwise it is All-Star's plan.
-    const TSkillLevel level = FMatch.Level() == slLegend ? slLegend : slAllStar;
-    const int slot = FMatch.LevelChoiceFor(tuPlayer, level);
-    if (slot < 1 || slot > SlotCount)
+    const int slot = HintChoice();
+    if (slot < 1)
         return;
     if (FHintLayer == nullptr) {
         FHintLayer = AddOverlayLayer(ScaledPicture(HintPicture));
@@ -178,6 +176,22 @@ void TMainForm::ShowHint()
     FHintLayer->BringToFront();
     FHintLayer->Bitmap().SetMasterAlpha(255);
     FHintTimer->start(HintMs); // asked again, the two seconds start again
+}
+
+int TMainForm::HintChoice() const
+{
+    // Against the Legend the hint looks ahead as it does; otherwise it is All-Star's plan.
+    const TSkillLevel level = FMatch.Level() == slLegend ? slLegend : slAllStar;
+    const int slot = FMatch.LevelChoiceFor(tuPlayer, level);
+    return slot >= 1 && slot <= SlotCount ? slot : -1;
+}
+
+void TMainForm::ClearMatchLeftovers()
+{
+    EndShotOutcome();
+    HideRefusal();
+    HideHint();
+    RefreshPlayableMarkers();
 }
 
 void TMainForm::HideHint()
@@ -204,6 +218,7 @@ void TMainForm::ExplainRefusal(int Slot, int X, int Y)
     const QPoint at = FGameTableImage->WidgetRect(QRect(X, Y, 1, 1)).topLeft();
     FRefusalTip = QString::fromStdString(text);
     FRefusalTipAt = FGameTableImage->mapToGlobal(at);
+    FRefusal = {Slot, true, FRefusalTip};
 }
 
 namespace {

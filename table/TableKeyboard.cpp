@@ -139,6 +139,9 @@ void TMainForm::SetFocusSlot(int Slot)
 {
     if (Slot < 1 || Slot > SlotCount)
         return;
+    // A tip given for the framed slot goes with the frame.
+    if (!FRefusal.ByPointer && Slot != FRefusal.Slot)
+        HideRefusal();
     FFocusSlot = Slot;
     ShowFocusFrame();
     TableFocusMoved();
@@ -202,9 +205,15 @@ bool TMainForm::TableKeyboardEvent(QEvent* e)
         return true;
     }
     case Qt::Key_Home: {
-        const std::vector<int> playable = FMatch.Playable(tuPlayer);
-        if (!playable.empty())
-            SetFocusSlot(playable.front());
+        // The hint's slot: the first playable one may be a move that gives a goal away,
+        // the pack with the own goal open, and Home then Enter is a way to play.
+        int slot = HintChoice();
+        if (slot < 1) {
+            const std::vector<int> playable = FMatch.Playable(tuPlayer);
+            slot = playable.empty() ? -1 : playable.front();
+        }
+        if (slot >= 1)
+            SetFocusSlot(slot);
         return true;
     }
     case Qt::Key_Space:

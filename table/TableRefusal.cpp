@@ -10,7 +10,19 @@ void TMainForm::ShowRefusal(int Slot)
     if (text.empty())
         return;
     const QRect shown = SlotWidgetRect(Slot);
-    QToolTip::showText(FGameTableImage->mapToGlobal(shown.center()), QString::fromStdString(text),
-                       FGameTableImage, shown);
+    FRefusal = {Slot, false, QString::fromStdString(text)};
+    QToolTip::showText(FGameTableImage->mapToGlobal(shown.center()), FRefusal.Text, FGameTableImage,
+                       shown);
     Announce(text);
+}
+
+void TMainForm::HideRefusal()
+{
+    FRefusalTip.clear();
+    if (FRefusal.Slot == -1)
+        return;
+    // Only our own tip: it may have timed out, and another one taken its place.
+    if (QToolTip::isVisible() && QToolTip::text() == FRefusal.Text)
+        QToolTip::hideText();
+    FRefusal = {};
 }

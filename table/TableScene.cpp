@@ -286,6 +286,9 @@ void TMainForm::GameTableMouseMove(QObject* /*Sender*/, Qt::KeyboardModifiers /*
                                    int Y, TBitmapLayer* /*Layer*/)
 {
     const int found = SlotAt(X, Y);
+    // A tip given for a press goes once the pointer leaves the slot it explains.
+    if (FRefusal.ByPointer && found != FRefusal.Slot)
+        HideRefusal();
 
     if (FLastHotSpot != found && FLastHotSpot != -1)
         SetLayerOpacity(FHotSpotRects[FLastHotSpot].HSLayer, 0);
@@ -320,6 +323,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* e)
     if (watched == FGameTableImage && e->type() == QEvent::Leave) {
         DarkenStaleFrames(true);
         FLastHotSpot = -1;
+        if (FRefusal.ByPointer)
+            HideRefusal();
     }
     return QMainWindow::eventFilter(watched, e);
 }

@@ -5,9 +5,13 @@
 
 #include "ModalAnswerer.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMessageBox>
+#include <QPointer>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBlock>
@@ -246,6 +250,42 @@ TEST_F(HelpViewerTest, WindowClosedByTheUserIsForgotten)
     EXPECT_TRUE(OpenHelpViewers().isEmpty());
     // Asking again opens a fresh window.
     EXPECT_NE(Call(TinyChm, DisplayTopic), nullptr);
+}
+
+// Escape and Ctrl+W close the help window, as they close other viewers of the desktop.
+TEST_F(HelpViewerTest, EscapeAndCtrlWCloseTheWindow)
+{
+    for (const QKeySequence& key :
+         {QKeySequence(Qt::Key_Escape), QKeySequence(Qt::CTRL | Qt::Key_W)}) {
+        SCOPED_TRACE(key.toString().toStdString());
+        QPointer<THelpViewer> viewer = Call(TinyChm, DisplayTopic);
+        ASSERT_FALSE(viewer.isNull());
+        QApplication::setActiveWindow(viewer);
+        ASSERT_TRUE(viewer->isActiveWindow());
+        QTest::keySequence(viewer, key);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return viewer.isNull() || !viewer->isVisible(); }, 2000));
+    }
+}
+
+// The help opens beside the program's window, clear of the game, where the screen has room
+// for a readable help window there.
+TEST_F(HelpViewerTest, OpensBesideTheProgramsWindow)
+{
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget game;
+    game.setWindowTitle(QStringLiteral("game"));
+    game.setGeometry(QRect(area.topLeft(), QSize(area.width() / 3, area.height() / 2)));
+    game.show();
+    game.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&game));
+    THelpViewer* viewer = Call(TinyChm, DisplayTopic);
+    ASSERT_NE(viewer, nullptr);
+    const QRect help = viewer->frameGeometry();
+    EXPECT_FALSE(help.intersects(game.frameGeometry()))
+        << help.x() << "," << help.y() << " " << help.width() << "x" << help.height();
+    EXPECT_TRUE(area.contains(help))
+        << help.x() << "," << help.y() << " " << help.width() << "x" << help.height();
+    viewer->close();
 }
 
 TEST_F(HelpViewerTest, UnsupportedCommandDoesNothing)

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOption>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -228,31 +230,58 @@ TEST(OptionsDialogLongName, AStoredLongerNameIsKeptButCannotGrow)
     EXPECT_EQ(name->text(), QStringLiteral("Maximilian"));
 }
 
-// Tab visits the groups, the name and the buttons in the designed order.
-TEST_F(OptionsDialogTest, TabFollowsTheFocusOrder)
+// Every opening puts the focus on the name, its text selected, and shows where the focus
+// is; Tab then reads the dialog row by row and enters each group at its ticked button (at
+// the first while none is ticked), so Space never changes an option by surprise.
+TEST_F(OptionsDialogTest, FocusOpensOnTheNameAndTabFollowsTheLayout)
 {
-    const QList<QWidget*> order = {Probe::GamesBestOf(Dialog), Probe::Dealer(Dialog),
-                                   Probe::SkillLevel(Dialog),  Probe::Name(Dialog),
-                                   Probe::AnimSpeed(Dialog),   Probe::Ok(Dialog),
-                                   Probe::Cancel(Dialog)};
-    QList<QWidget*> visited;
-    ModalAnswerer answer([&](QWidget* modal) {
-        auto holder = [&](QWidget* focus) -> QWidget* {
-            for (QWidget* control : order)
-                if (focus == control || control->isAncestorOf(focus))
-                    return control;
-            return focus;
-        };
-        visited << holder(QApplication::focusWidget());
-        for (int i = 0; i < order.size(); ++i) {
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            visited << holder(QApplication::focusWidget());
-        }
-        qobject_cast<QDialog*>(modal)->reject();
-    });
-    Dialog.exec();
-    ASSERT_EQ(answer.Count(), 1);
-    EXPECT_EQ(visited, order + QList<QWidget*>{order.first()});
+    Probe::GamesBestOf(Dialog)->SetItemIndex(1); // 3 Games
+    Probe::SkillLevel(Dialog)->SetItemIndex(2);  // All-Star
+    Probe::Dealer(Dialog)->SetItemIndex(-1);
+    TRadioGroup* speed = Probe::AnimSpeed(Dialog);
+    const QList<QWidget*> order = {
+        Probe::Name(Dialog),
+        Probe::Dealer(Dialog)->Button(0),
+        Probe::SkillLevel(Dialog)->Button(2),
+        Probe::GamesBestOf(Dialog)->Button(1),
+        speed->Button(speed->ItemIndex()),
+        Probe::Ok(Dialog),
+        Probe::Cancel(Dialog),
+    };
+    // Whether the style is told to draw the focus of the control that has it.
+    const auto focusDrawn = [] {
+        QStyleOption option;
+        option.initFrom(QApplication::focusWidget());
+        return (option.state & QStyle::State_HasFocus) &&
+               (option.state & QStyle::State_KeyboardFocusChange);
+    };
+    for (int opening = 1; opening <= 2; ++opening) {
+        SCOPED_TRACE(opening);
+        QList<QWidget*> visited;
+        QString selected;
+        QList<bool> drawn;
+        ModalAnswerer answer([&](QWidget* modal) {
+            selected = Probe::Name(Dialog)->selectedText();
+            visited << QApplication::focusWidget();
+            drawn << focusDrawn();
+            for (int i = 0; i < order.size(); ++i) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                visited << QApplication::focusWidget();
+                drawn << focusDrawn();
+            }
+            // Moved there by the mouse, the focus is still shown.
+            QTest::mouseClick(speed->Button(0), Qt::LeftButton);
+            visited << QApplication::focusWidget();
+            drawn << focusDrawn();
+            qobject_cast<QDialog*>(modal)->reject();
+        });
+        Dialog.exec();
+        ASSERT_EQ(answer.Count(), 1);
+        EXPECT_EQ(selected, Probe::Name(Dialog)->text());
+        const QList<QWidget*> expected = order + QList<QWidget*>{order.first(), speed->Button(0)};
+        EXPECT_EQ(visited, expected);
+        EXPECT_EQ(drawn, QList<bool>(order.size() + 2, true));
+    }
 }
 
 // A screen reader names every control as the dialog shows it: the name field by its label.

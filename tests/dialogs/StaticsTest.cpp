@@ -411,6 +411,30 @@ TEST_F(StaticsLayout, SizeFollowsTheWidestRowAndCentresTheButton)
     EXPECT_EQ(Sheet.width(), std::max(RightEdge(again[10]), RightEdge(again[21])) + 20);
 }
 
+// Opened during a period, the sheet tells the period under way in a line below the rows,
+// whose cells stay as the record has them; the next showing has no such line.
+TEST_F(StaticsLayout, ThePeriodUnderWayHasALineBelowTheRows)
+{
+    TitleFont font(1);
+    const QString inPlay = QStringLiteral("Game 1, period 3 under way: 2-1 so far");
+    Sheet.ShowScore(inPlay);
+    const QList<QLabel*> labels = SheetLabels(Sheet);
+    ASSERT_EQ(labels.size(), 2 * 11 + 1);
+    const QStringList cells = {labels[4]->text(), labels[6]->text(), labels[8]->text(),
+                               labels[10]->text()};
+    EXPECT_EQ(cells, QStringList({"1-0", "0-1", "x-x", "x-x"}));
+    const QLabel* line = labels.last();
+    EXPECT_EQ(line->text(), inPlay);
+    EXPECT_EQ(line->x(), 10);
+    EXPECT_FALSE(line->font().bold());
+    EXPECT_GT(line->y(), labels[21]->y() + labels[21]->height());
+    EXPECT_EQ(Probe::OKButton(Sheet)->y(), line->y() + line->height() + 20);
+    EXPECT_GE(Sheet.width(), RightEdge(line) + 20);
+
+    Sheet.ShowScore();
+    EXPECT_EQ(SheetLabels(Sheet).size(), 2 * 11);
+}
+
 // Whether the style's title bar, as wide as the sheet, has room for the whole title.
 bool TitleFits(const TStaticsDialog& Sheet)
 {

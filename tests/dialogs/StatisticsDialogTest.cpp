@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <iterator>
 #include <ostream>
 
@@ -71,22 +72,34 @@ protected:
     TStatisticsRecord FRecorded;
 };
 
-// Every cell as it reads, against the figures recorded.
+// Every cell as it reads, against the figures recorded, found by the row's header: each
+// figure but the drawn games (no game can end level), then the win percentage.
 void ExpectCellsShow(QTableWidget& Table, const TStatisticsRecord& Record, const char* When)
 {
     ASSERT_EQ(SkillLevelCount, Table.columnCount()) << When;
     ASSERT_EQ(int(std::size(Figures)), Table.rowCount()) << When;
-    for (int level = 0; level < SkillLevelCount; ++level) {
-        for (int row = 0; row < Table.rowCount(); ++row) {
-            const TFigure& figure = Figures[row];
+    for (int row = 0; row < Table.rowCount(); ++row) {
+        const QString label = Table.verticalHeaderItem(row)->text();
+        const TFigure* figure = nullptr;
+        for (const TFigure& f : Figures)
+            if (label == QLatin1String(f.Label))
+                figure = &f;
+        EXPECT_NE(label, QStringLiteral("Games drawn")) << When;
+        EXPECT_TRUE(figure != nullptr || row == Table.rowCount() - 1) << label.toStdString();
+        for (int level = 0; level < SkillLevelCount; ++level) {
             const QTableWidgetItem* item = Table.item(row, level);
             ASSERT_NE(nullptr, item) << When;
-            const QString value = QString::number(Record.Levels[level].*figure.Member);
+            const TLevelRecord& figures = Record.Levels[level];
+            const QString value =
+                figure ? QString::number(figures.*figure->Member)
+                       : (figures.SeriesPlayed == 0
+                              ? QStringLiteral("\u2013")
+                              : QStringLiteral("%1%").arg(
+                                    std::lround(100.0 * figures.SeriesWon / figures.SeriesPlayed)));
             EXPECT_EQ(value, item->text())
-                << When << ": " << SkillLevelNames[level] << ", " << figure.Key;
+                << When << ": " << SkillLevelNames[level] << ", " << label.toStdString();
             EXPECT_EQ(QStringLiteral("%1, %2: %3")
-                          .arg(QLatin1String(SkillLevelNames[level]),
-                               QString::fromLatin1(figure.Label).toLower(), value),
+                          .arg(QLatin1String(SkillLevelNames[level]), label.toLower(), value),
                       item->data(Qt::AccessibleTextRole).toString())
                 << When;
         }
@@ -119,12 +132,15 @@ TEST_F(StatisticsDialogTest, ShowsTheFiguresOfEachLevel)
         {"All-Star", "Series lost", "1", "All-Star, series lost: 1"},
         {"All-Star", "Overtime wins", "0", "All-Star, overtime wins: 0"},
         {"Rookie", "Series played", "0", "Rookie, series played: 0"},
+        {"Pro", "Win percentage", "67%", "Pro, win percentage: 67%"},
+        {"All-Star", "Win percentage", "0%", "All-Star, win percentage: 0%"},
+        {"Rookie", "Win percentage", "\u2013", "Rookie, win percentage: \u2013"},
     };
     for (const Seen& s : seen) {
         const QTableWidgetItem* item = Cell(table, s.Level, s.Figure);
         ASSERT_NE(nullptr, item) << s.Spoken;
-        EXPECT_EQ(QString::fromLatin1(s.Text), item->text());
-        EXPECT_EQ(QString::fromLatin1(s.Spoken), item->data(Qt::AccessibleTextRole).toString());
+        EXPECT_EQ(QString::fromUtf8(s.Text), item->text());
+        EXPECT_EQ(QString::fromUtf8(s.Spoken), item->data(Qt::AccessibleTextRole).toString());
     }
     // Nothing is cut off or hidden behind a scroll bar.
     dialog.show();

@@ -145,14 +145,15 @@ stop() {
 }
 # Opens the options with F7, picks the next series length with the arrow key (so that OK
 # has something to write) and confirms with Enter; returns once the dialog has closed or
-# a message box shows.
+# a message box shows. The dialog opens on the name: Tab goes on to the dealer, the skill
+# level and then the series length, each at its ticked button.
 confirm_options() { # main-window-id
     xdotool windowfocus --sync "$1"
     xdotool key F7
     local dialog
     dialog=$(wait_window Options other) || fail "F7 shows no options dialog"
     xdotool windowfocus --sync "$dialog"
-    xdotool key Down
+    xdotool key Tab Tab Tab Down
     shot options
     xdotool key Return
     wait_for 10 "OK does not close the options" eval 'message_box || ! titles | grep -qx Options'

@@ -51,7 +51,8 @@ done
     fail "enabled and playable slots differ: $slots"
 shot 01-dealt
 
-# Into the table from the keyboard: Home puts the focus frame on the first playable slot.
+# Into the table from the keyboard: Home puts the focus frame on the slot the hint would
+# mark, a playable one.
 xdotool windowfocus --sync "$WID"
 xdotool key Home
 wait_for 10 "Home puts the focus on no playable slot" \

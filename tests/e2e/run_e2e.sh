@@ -155,7 +155,9 @@ sheet=$(texts Score)
 # What a screen reader hears: each result named by its game and period.
 unplayed="Game 1, first period: not played yet , Game 1, second period: not played yet ,"
 unplayed+=" Game 1, third period: not played yet ) Game 1, final score: not played yet"
-[[ "$sheet" == "Ann - Computer ( $unplayed OK" ]] || fail "the score sheet shows: $sheet"
+# Below the rows, the period under way.
+[[ "$sheet" == "Ann - Computer ( $unplayed Game 1, period 1 under way: 0-0 so far OK" ]] ||
+    fail "the score sheet shows: $sheet"
 expect_windows Brindletop Score
 shot 04-score-sheet
 xdotool key Escape

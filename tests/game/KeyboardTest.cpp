@@ -109,6 +109,41 @@ TEST_F(KeyboardTest, KeySequencesMoveTheFocusFrame)
     EXPECT_EQ(Clock(), "20:00");
 }
 
+// Home goes where the hint would play, so Home then Enter is a sound way through a game:
+// after a goal against the player, the next card comes face down and belongs in the open
+// goal, though the pack (turn it over) comes first among the playable slots.
+TEST_F(KeyboardTest, HomeThenEnterPlaysWhereTheHintWould)
+{
+    struct Case
+    {
+        const char* Name;
+        int EmptySlot;
+        uint8_t TopKind;
+        std::set<int> Playable;
+        int Home;
+    };
+    const Case cases[] = {
+        {"own goal open, card face down", 13, kindPlayerBack, {1, 13}, 13},
+        {"a vacancy at the centre", 9, kindFaceUp, {9}, 9},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        std::vector<TCardAt> cards = FullTable();
+        std::erase_if(cards, [&](const TCardAt& at) { return at.Slot == c.EmptySlot; });
+        Lay(cards, cvTwo, c.TopKind);
+        M().SetTurn(tuPlayer);
+        M().SetDATurn(tuComputer);
+        (F().*A::NextMove)(tuPlayer);
+        ASSERT_EQ(Playable(), c.Playable);
+        FocusOn(2);
+        Key(Qt::Key_Home);
+        EXPECT_EQ(Focus(), c.Home);
+        EXPECT_EQ(F().HintChoice(), c.Home);
+        Key(Qt::Key_Return);
+        EXPECT_EQ(M().CardIn(c.Home), 30);
+    }
+}
+
 TEST_F(KeyboardTest, SpaceAndEnterPlayTheFocusedSlotAsAClickWould)
 {
     for (int key : {int(Qt::Key_Space), int(Qt::Key_Return), int(Qt::Key_Enter)}) {

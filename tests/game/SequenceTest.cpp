@@ -4,10 +4,14 @@
 #include "EngineFixture.h"
 
 #include "ModalAnswerer.h"
+#include "dialogs/StatisticsStore.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 using TPending = A::TPendingCommand;
 
@@ -56,6 +60,73 @@ TEST_F(SequenceTest, NewSeriesWhileIdleStartsAtOnce)
     EXPECT_EQ(Landings, 12);
     ExpectFreshDeal();
     ExpectIdle();
+}
+
+// New Game right after a shot: the old match's caption, tip, hint and markers do not show
+// over the new deal.
+TEST_F(SequenceTest, NewGameEndsWhatTheOldMatchShowed)
+{
+    ShowWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&F()));
+    F().RequestNewSeries();
+    ASSERT_EQ(M().Turn(), tuPlayer);
+    ASSERT_FALSE(F().MarkedSlots().empty());
+    F().ShowShotOutcome(true);
+    F().ShowHint();
+    ASSERT_NE(F().HintedSlot(), -1);
+    // Space on the computer's covered goal: refused, with a tip by the slot.
+    (F().*A::SetFocusSlot)(slotComputerGoal);
+    QKeyEvent space(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier);
+    QCoreApplication::sendEvent(F().*A::FGameTableImage, &space);
+    ASSERT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 1000));
+
+    struct
+    {
+        bool Shot = true;
+        int Hint = 0;
+        std::vector<int> Marked{0};
+    } duringDeal;
+    DuringTheNextMove([&] {
+        duringDeal = {F().ShotOutcomeShown(), F().HintedSlot(), F().MarkedSlots()};
+    });
+    F().FileNewGameAction->trigger();
+    EXPECT_FALSE(duringDeal.Shot);
+    EXPECT_EQ(duringDeal.Hint, -1);
+    EXPECT_EQ(duringDeal.Marked, std::vector<int>{});
+    EXPECT_FALSE(F().ShotOutcomeShown());
+    EXPECT_TRUE(QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000))
+        << QToolTip::text().toStdString();
+    ExpectFreshDeal();
+}
+
+// New Game gives the series up: after its first move that loses it at its level, as a
+// game given up counts in solitaire; right after the deal nothing has been played yet.
+TEST_F(SequenceTest, ASeriesGivenUpAfterItsFirstMoveCountsAsLost)
+{
+    struct Case
+    {
+        const char* Name;
+        bool Moved;
+        int Lost;
+    };
+    const Case cases[] = {{"right after the deal", false, 0}, {"after a move", true, 1}};
+    SetSkill(slPro);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        F().RequestNewSeries();
+        const TLevelRecord before = ReadStatistics(StatisticsFilePath()).Of(slPro);
+        if (c.Moved) {
+            A::TSequence click(F());
+            (F().*A::CarryOutMove)(tuPlayer, M().Playable(tuPlayer).front());
+            (F().*A::NextMove)(M().Turn());
+        }
+        F().FileNewGameAction->trigger();
+        const TLevelRecord after = ReadStatistics(StatisticsFilePath()).Of(slPro);
+        EXPECT_EQ(after.SeriesPlayed - before.SeriesPlayed, c.Lost);
+        EXPECT_EQ(after.SeriesLost - before.SeriesLost, c.Lost);
+        EXPECT_EQ(after.SeriesWon, before.SeriesWon);
+        ExpectFreshDeal();
+    }
 }
 
 TEST_F(SequenceTest, NewGameDuringADealDealsOnceMoreAfterUnwinding)

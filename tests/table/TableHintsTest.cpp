@@ -6,8 +6,11 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QTest>
 #include <QToolTip>
+
+#include <functional>
 
 #include <vector>
 
@@ -199,7 +202,8 @@ struct TRefusedPress
     const char* Text;
 };
 
-class RefusedPress : public HintsFixture, public ::testing::WithParamInterface<TRefusedPress>
+// The window on the screen, where tooltips show.
+class ShownTable : public HintsFixture
 {
 protected:
     void PressOn(int slot)
@@ -221,6 +225,14 @@ protected:
         F().show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&F()));
     }
+    static bool TipGone()
+    {
+        return QTest::qWaitFor([] { return !QToolTip::isVisible(); }, 2000);
+    }
+};
+
+class RefusedPress : public ShownTable, public ::testing::WithParamInterface<TRefusedPress>
+{
 };
 
 TEST_P(RefusedPress, ShowsTheRuleAtThePointer)
@@ -250,6 +262,59 @@ INSTANTIATE_TEST_SUITE_P(
         TRefusedPress{1, "Only a face-down card of your colour is turned over."},
         TRefusedPress{14, ""}), // playable: the press simply waits for the lit frame
     [](const auto& info) { return "Slot" + std::to_string(info.param.Slot); });
+
+// A refusal's tip belongs to its slot: it goes as soon as the pointer (for a press) or the
+// focus frame (for a key) leaves it, or a move is made, not some ten seconds later.
+TEST_F(ShownTable, ARefusalsTipGoesWithItsSlot)
+{
+    const auto key = [this](int Key) {
+        QKeyEvent press(QEvent::KeyPress, Key, Qt::NoModifier);
+        QCoreApplication::sendEvent(&Table(), &press);
+    };
+    const auto centre = [this](int slot) {
+        const TFloatRect& r = Slot(slot).HotSpotLocation;
+        return QPoint(int(r.Left + r.Right) / 2, int(r.Top + r.Bottom) / 2);
+    };
+    struct Case
+    {
+        const char* Name;
+        bool ByKey; // the tip of Space on slot 6, else of a press there
+        std::function<void()> Then;
+    };
+    const Case cases[] = {
+        {"the pointer moves to another slot", false,
+         [&] { HoverAt(centre(9).x(), centre(9).y()); }},
+        {"the pointer moves off the slots", false, [&] { HoverAt(2, 2); }},
+        {"the pointer leaves the table", false,
+         [&] {
+             QEvent leave(QEvent::Leave);
+             QCoreApplication::sendEvent(&Table(), &leave);
+         }},
+        {"the focus frame moves on", true, [&] { key(Qt::Key_Right); }},
+        {"the player moves", true,
+         [&] {
+             A::TSequence sequence(F());
+             (F().*A::CarryOutMove)(tuPlayer, slotDiscard);
+             (F().*A::NextMove)(M().Turn());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        LayOut(Without(Full(cvNine, cvKing), {5}), cvFour);
+        PlayersTurn();
+        QToolTip::hideText();
+        ASSERT_TRUE(TipGone());
+        if (c.ByKey) {
+            (F().*A::SetFocusSlot)(6);
+            key(Qt::Key_Space);
+        } else {
+            PressOn(6);
+        }
+        ASSERT_FALSE(ShownTip().isEmpty());
+        c.Then();
+        EXPECT_TRUE(TipGone()) << QToolTip::text().toStdString();
+    }
+}
 
 TEST_F(HintsFixture, APressWhileASequenceRunsSaysNothing)
 {

@@ -29,7 +29,7 @@ TEST_F(ShellTest, StatisticsFollowsScoreInTheGameMenu)
                       ? QStringLiteral("-")
                       : action->text() + QLatin1Char('|') + action->shortcut().toString());
     EXPECT_EQ(QStringList({"&New Game|F2", "&Hint|H", "-", "&Options...|F7", "&Score...|F9",
-                           "S&tatistics...|", "-", "&Exit|"}),
+                           "S&tatistics...|", "-", "&Exit|Ctrl+Q"}),
               items);
 }
 

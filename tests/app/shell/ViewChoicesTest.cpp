@@ -120,10 +120,38 @@ TEST_F(ViewChoicesTest, TheChoicesAreInTheViewMenu)
     for (QAction* action : view->actions())
         if (!action->isSeparator())
             texts << action->text();
-    EXPECT_EQ(texts,
-              (QStringList{QStringLiteral("Zoom &In"), QStringLiteral("Zoom &Out"),
-                           QStringLiteral("&Actual Size"), QStringLiteral("Show &Playable Slots"),
-                           QStringLiteral("Announce &Goals and Saves")}));
+    EXPECT_EQ(
+        texts,
+        (QStringList{QStringLiteral("Zoom &In"), QStringLiteral("Zoom &Out"),
+                     QStringLiteral("&Actual Size"), QStringLiteral("Show &Playable Slots"),
+                     QStringLiteral("Announce &Goals and Saves"), QStringLiteral("&Full Screen")}));
+}
+
+// F11 puts the window over the whole screen and back, kept in [View] for the next start;
+// the options stay as they were.
+TEST_F(ViewChoicesTest, F11TogglesFullScreenAndTheNextStartKeepsIt)
+{
+    const QByteArray before = ReadSettings();
+    Show();
+    EXPECT_EQ(F().ViewFullScreenAction->shortcut(), QKeySequence(Qt::Key_F11));
+    ASSERT_FALSE(F().isFullScreen());
+    struct
+    {
+        bool FullScreen;
+        const char* Stored;
+    } steps[] = {{true, "FullScreen=1"}, {false, "FullScreen=0"}, {true, "FullScreen=1"}};
+    for (const auto& step : steps) {
+        F().ViewFullScreenAction->trigger();
+        EXPECT_EQ(F().isFullScreen(), step.FullScreen);
+        EXPECT_EQ(F().ViewFullScreenAction->isChecked(), step.FullScreen);
+        const QByteArray saved = ReadSettings();
+        EXPECT_TRUE(saved.startsWith(before)) << saved.constData();
+        EXPECT_TRUE(saved.contains(step.Stored)) << saved.constData();
+    }
+    StartAgain();
+    Show();
+    EXPECT_TRUE(F().isFullScreen());
+    EXPECT_TRUE(F().ViewFullScreenAction->isChecked());
 }
 
 } // namespace
