@@ -659,31 +659,26 @@ void TIniDocument::AppendFromFile(const QString& aName)
     const int readError = ReadAll(fd, FTextBufferSize, data);
     file.Close();
 
+    // A line ends at LF; every CR is dropped, the one of CR LF and a lone one alike. They
+    // go before decoding: bytes a CR kept apart are written side by side, so they must be
+    // read side by side now too, or a file written back would read as another.
+    data.removeIf([](char c) { return c == '\r'; });
     QString text = DecodeText(data);
     data = QByteArray();
 
-    // A line ends at LF; every CR is dropped, the one of CR LF and a lone one alike.
     QStringList* current = nullptr;
     const QStringView view(text);
-    QString pending;
     qsizetype start = 0;
     for (;;) {
         const qsizetype lf = view.indexOf(u'\n', start);
-        const QStringView piece = lf < 0 ? view.mid(start) : view.mid(start, lf - start);
-        if (piece.contains(u'\r')) {
-            for (const QChar c : piece)
-                if (c != u'\r')
-                    pending += c;
-        } else {
-            pending += piece;
-        }
-        if (lf < 0)
+        if (lf < 0) {
+            if (start < view.size())
+                LoadLine(view.mid(start).toString(), current);
             break;
-        LoadLine(std::exchange(pending, QString()), current);
+        }
+        LoadLine(view.mid(start, lf - start).toString(), current);
         start = lf + 1;
     }
-    if (!pending.isEmpty())
-        LoadLine(std::move(pending), current);
 
     if (readError != 0)
         RaiseReadError(aName, readError);

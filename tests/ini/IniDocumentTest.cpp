@@ -250,6 +250,10 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"CrLf", QByteArray("[S]\r\na=1\r\nb=2\r\n"), L({"[S]", "a=1", "b=2", ""})},
         ReadCase{"LoneCrIsDropped", QByteArray("[S]\na=\r1\nb\r=2\r\r\n"),
                  L({"[S]", "a=1", "b=2", ""})},
+        // A CR between two bytes goes before they are read: together they are the text
+        // they spell, as they are when the file is written back without the CR.
+        ReadCase{"LoneCrInsideACharacter", QByteArray("[S]\na=\xd8\r\xb0\n"),
+                 QStringList{QStringLiteral("[S]"), QStringLiteral("a=\u0630"), QString()}},
         ReadCase{"CtrlZEndsTheText", QByteArray("[S]\na=1\x1a\nb=2\n"), L({"[S]", "a=1", ""})},
         ReadCase{"NoLineEndAtTheEnd", QByteArray("[S]\na=1\nb=tail"),
                  L({"[S]", "a=1", "b=tail", ""})},
