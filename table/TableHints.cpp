@@ -37,13 +37,19 @@ template <typename TDraw> QImage CardOverlay(qreal Ratio, TDraw Draw)
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-// Four corner ticks just inside the card: a quiet sign that leaves the card readable and
-// stays apart from the hover frame, which runs all round outside it.
+} // namespace
+
+// Four corner ticks just inside the card, apart from the hover frame, which runs all round
+// outside it. Each tick is a pale core between two dark bands, each band two
+// pixels wide: on white faces and card edges the dark bands stand out, on the backs and
+// the green the core does, so a mark thick enough to see always lies on its background.
 QImage MarkerPicture(qreal Ratio)
 {
     return CardOverlay(Ratio, [](QPainter& P) {
-        constexpr qreal Inset = 2.5; // clear of the card's index as far as it goes
-        constexpr qreal Arm = 10;
+        constexpr qreal Edge = 6;
+        constexpr qreal Core = 2;
+        constexpr qreal Inset = Edge / 2; // the dark band runs along the card's edge
+        constexpr qreal Arm = 12;
         QPainterPath ticks;
         const qreal right = CardWidth - Inset;
         const qreal bottom = CardHeight - Inset;
@@ -57,12 +63,14 @@ QImage MarkerPicture(qreal Ratio)
         tick({Inset, bottom}, 1, -1);
         tick({right, bottom}, -1, -1);
         P.setBrush(Qt::NoBrush);
-        P.setPen(QPen(MarkerEdge, 4, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        P.setPen(QPen(MarkerEdge, Edge, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         P.drawPath(ticks);
-        P.setPen(QPen(MarkerLight, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        P.setPen(QPen(MarkerLight, Core, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
         P.drawPath(ticks);
     });
 }
+
+namespace {
 
 // The hint: the whole card washed light and framed in white on a dark edge, bolder than
 // the markers' corners and inside the card where the hover frame runs outside it.
