@@ -37,32 +37,44 @@ template <typename TDraw> QImage CardOverlay(qreal Ratio, TDraw Draw)
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-// Four corner ticks just inside the card: a quiet sign that leaves the card readable and
-// stays apart from the hover frame, which runs all round outside it.
+} // namespace
+
+// Four corner ticks just inside the card, apart from the hover frame, which runs all round
+// outside it, and no wider than the margin before the card's index. Each tick is a dark
+// band two pixels wide along the card's edge, lined inside with a pale band as wide: on
+// white faces and card edges the dark band stands out, on the backs and the green the
+// pale one does.
 QImage MarkerPicture(qreal Ratio)
 {
     return CardOverlay(Ratio, [](QPainter& P) {
-        constexpr qreal Inset = 2.5; // clear of the card's index as far as it goes
+        constexpr qreal Band = 2;
         constexpr qreal Arm = 10;
-        QPainterPath ticks;
-        const qreal right = CardWidth - Inset;
-        const qreal bottom = CardHeight - Inset;
-        const auto tick = [&ticks](QPointF Corner, qreal Dx, qreal Dy) {
-            ticks.moveTo(Corner.x() + Dx * Arm, Corner.y());
-            ticks.lineTo(Corner);
-            ticks.lineTo(Corner.x(), Corner.y() + Dy * Arm);
+        // The ticks with their lines Inset from the card's edges, Reach long from the corner.
+        const auto ticks = [](qreal Inset, qreal Reach) {
+            QPainterPath path;
+            const qreal right = CardWidth - Inset;
+            const qreal bottom = CardHeight - Inset;
+            const auto tick = [&path, Reach](QPointF Corner, qreal Dx, qreal Dy) {
+                path.moveTo(Corner.x() + Dx * Reach, Corner.y());
+                path.lineTo(Corner);
+                path.lineTo(Corner.x(), Corner.y() + Dy * Reach);
+            };
+            tick({Inset, Inset}, 1, 1);
+            tick({right, Inset}, -1, 1);
+            tick({Inset, bottom}, 1, -1);
+            tick({right, bottom}, -1, -1);
+            return path;
         };
-        tick({Inset, Inset}, 1, 1);
-        tick({right, Inset}, -1, 1);
-        tick({Inset, bottom}, 1, -1);
-        tick({right, bottom}, -1, -1);
         P.setBrush(Qt::NoBrush);
-        P.setPen(QPen(MarkerEdge, 4, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-        P.drawPath(ticks);
-        P.setPen(QPen(MarkerLight, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
-        P.drawPath(ticks);
+        // Dark under the whole tick, so it also closes the pale band's end.
+        P.setPen(QPen(MarkerEdge, 2 * Band, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        P.drawPath(ticks(Band, Arm));
+        P.setPen(QPen(MarkerLight, Band, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        P.drawPath(ticks(1.5 * Band, Arm - Band / 2));
     });
 }
+
+namespace {
 
 // The hint: the whole card washed light and framed in white on a dark edge, bolder than
 // the markers' corners and inside the card where the hover frame runs outside it.

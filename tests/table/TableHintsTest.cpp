@@ -2,14 +2,19 @@
 // of positions, compared with the rules engine's own answer for the same position.
 
 #include "TableFixture.h"
+#include "assets/pictures/GameImages.h"
+#include "table/TableLook.h"
 #include "tests/game/Positions.h"
 
 #include <QAction>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QTest>
 #include <QToolTip>
 
+#include <cmath>
+#include <cstdio>
 #include <functional>
 
 #include <vector>
@@ -342,3 +347,94 @@ TEST_P(RefusedPress, AlsoWithTheMarkersOff)
 }
 
 } // namespace
+
+// The marker shows on whatever lies under it: across each arm of its corner ticks, a band
+// of its pixels at least two pixels wide contrasts 3:1 or more (WCAG) with what it covers,
+// on a card face, on either back, on the pack's mark and on the bare green.
+TEST(MarkerLook, EveryArmHasABandThatContrastsWithWhatItLiesOn)
+{
+    TBitmap32List cards, game, logo;
+    LoadGameImages(cards, game, logo);
+    const auto luminance = [](QRgb c) {
+        const auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.04045 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    };
+    const auto contrast = [&luminance](QRgb a, QRgb b) {
+        const double la = luminance(a), lb = luminance(b);
+        return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+    };
+    struct TBackground
+    {
+        const char* Name;
+        std::function<QImage(qreal)> Picture;
+    };
+    const auto green = [](qreal Ratio) {
+        QImage image(int(std::ceil(CardWidth * Ratio)), int(std::ceil(CardHeight * Ratio)),
+                     QImage::Format_ARGB32);
+        image.fill(TableGreen());
+        return image;
+    };
+    const TBackground backgrounds[] = {
+        {"ten of hearts", [&](qreal r) { return cards.Bitmap(13 + 8).RenderedImage(r); }},
+        {"ace of spades", [&](qreal r) { return cards.Bitmap(38).RenderedImage(r); }},
+        {"blue back", [&](qreal r) { return game.Bitmap(0).RenderedImage(r); }},
+        {"red back", [&](qreal r) { return game.Bitmap(1).RenderedImage(r); }},
+        {"pack's mark", [&](qreal r) { return game.Bitmap(2).RenderedImage(r); }},
+        {"green", green},
+    };
+    for (const qreal ratio : {1.0, 2.0}) {
+        const QImage marker = MarkerPicture(ratio);
+        for (const TBackground& b : backgrounds) {
+            const QImage under = b.Picture(ratio).convertToFormat(QImage::Format_ARGB32);
+            ASSERT_EQ(under.size(), marker.size()) << b.Name;
+            QImage drawn = under;
+            {
+                QPainter p(&drawn);
+                p.drawImage(0, 0, marker);
+            }
+            // The longest run of fully drawn marker pixels contrasting 3:1 with what they
+            // cover, and the weakest contrast in it, along Count pixels from (X, Y).
+            const auto band = [&](int X, int Y, int Dx, int Dy, int Count) {
+                int longest = 0, run = 0;
+                double weakest = 21, runWeakest = 21;
+                for (int i = 0; i < Count; ++i) {
+                    const int x = X + i * Dx, y = Y + i * Dy;
+                    const double c = contrast(drawn.pixel(x, y), under.pixel(x, y));
+                    if (qAlpha(marker.pixel(x, y)) == 255 && c >= 3) {
+                        runWeakest = run == 0 ? c : std::min(runWeakest, c);
+                        ++run;
+                    } else {
+                        run = 0;
+                    }
+                    if (run > longest) {
+                        longest = run;
+                        weakest = runWeakest;
+                    }
+                }
+                return std::pair{longest, weakest};
+            };
+            // Across the arms, a third of the way along from each corner.
+            const int w = marker.width(), h = marker.height(), along = int(8 * ratio);
+            const int reach = int(10 * ratio);
+            const std::pair<int, double> arms[] = {
+                band(0, along, 1, 0, reach),         band(w - 1, along, -1, 0, reach),
+                band(0, h - 1 - along, 1, 0, reach), band(w - 1, h - 1 - along, -1, 0, reach),
+                band(along, 0, 0, 1, reach),         band(w - 1 - along, 0, 0, 1, reach),
+                band(along, h - 1, 0, -1, reach),    band(w - 1 - along, h - 1, 0, -1, reach),
+            };
+            int narrowest = 1000;
+            double weakest = 21;
+            for (const auto& [width, c] : arms) {
+                narrowest = std::min(narrowest, width);
+                weakest = std::min(weakest, c);
+            }
+            EXPECT_GE(narrowest, int(2 * ratio)) << b.Name << " at " << ratio;
+            std::printf(
+                "marker on the %s at %.0fx: band at least %d px, contrast at least %.2f:1\n",
+                b.Name, ratio, narrowest, weakest);
+        }
+    }
+}

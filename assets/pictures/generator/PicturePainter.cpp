@@ -120,31 +120,28 @@ QPainterPath SpadePath()
 
 QPainterPath ClubPath()
 {
-    // Three leaves, a knot joining them and a stem, merged into one outline so that
-    // overlaps never cancel out.
+    // Three leaves, a knot joining them and a stem, all wound the same way and filled by
+    // winding so that overlaps never cancel out. No path operation: that would flatten the
+    // leaves into polygons in this unit box, and they would show their sides when zoomed.
     QPainterPath p;
+    p.setFillRule(Qt::WindingFill);
     const double r = 0.23;
     p.addEllipse(QPointF(0, -0.27), r, r);
-    QPainterPath part;
-    part.addEllipse(QPointF(-0.27, 0.1), r, r);
-    p = p.united(part);
-    part = QPainterPath();
-    part.addEllipse(QPointF(0.27, 0.1), r, r);
-    p = p.united(part);
-    part = QPainterPath();
-    part.addEllipse(QPointF(0, 0.02), 0.11, 0.11);
-    p = p.united(part);
+    p.addEllipse(QPointF(-0.27, 0.1), r, r);
+    p.addEllipse(QPointF(0.27, 0.1), r, r);
+    p.addEllipse(QPointF(0, 0.02), 0.11, 0.11);
     QPainterPath stem;
-    stem.moveTo(-0.08, 0.0);
-    stem.quadTo(-0.07, 0.42, -0.22, 0.5);
-    stem.lineTo(0.22, 0.5);
-    stem.quadTo(0.07, 0.42, 0.08, 0.0);
+    stem.moveTo(0.08, 0.0);
+    stem.quadTo(0.07, 0.42, 0.22, 0.5);
+    stem.lineTo(-0.22, 0.5);
+    stem.quadTo(-0.07, 0.42, -0.08, 0.0);
     stem.closeSubpath();
-    return p.united(stem);
+    p.addPath(stem);
+    return p;
 }
 
-// Built once: the club's merged outline takes path operations that would otherwise be
-// repeated for every pip the program draws when a zoom needs the pictures anew.
+// Built once, in the unit box; the painter scales the curves, so they are flattened only
+// at the size they are drawn.
 const QPainterPath& SuitPath(int suit)
 {
     static const QPainterPath paths[] = {DiamondPath(), HeartPath(), SpadePath(), ClubPath()};
