@@ -15,22 +15,11 @@
 
 #include <gtest/gtest.h>
 
+#include "UnderThreadSanitizer.h"
+
 namespace {
 
 const char* const ChildDir = "BT_OWNER_DIR";
-
-// The race checker cannot follow a fork from a program whose threads already run.
-#if defined(__SANITIZE_THREAD__)
-constexpr bool UnderThreadSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-constexpr bool UnderThreadSanitizer = true;
-#else
-constexpr bool UnderThreadSanitizer = false;
-#endif
-#else
-constexpr bool UnderThreadSanitizer = false;
-#endif
 
 void Say(const char* Line)
 {

@@ -16,23 +16,11 @@
 #include <cstdio>
 #include <random>
 
+#include "UnderThreadSanitizer.h"
+
 namespace {
 
 const char* const ChildDir = "BT_RESUME_CRASH_DIR";
-
-// The race checker cannot follow a fork from a program whose threads already run; the kills
-// are checked in the other builds.
-#if defined(__SANITIZE_THREAD__)
-constexpr bool UnderThreadSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-constexpr bool UnderThreadSanitizer = true;
-#else
-constexpr bool UnderThreadSanitizer = false;
-#endif
-#else
-constexpr bool UnderThreadSanitizer = false;
-#endif
 
 // The goals of a sheet cell "a-b" ("a-b OT"), first-named side first.
 std::pair<int, int> CellScore(const QString& Cell)
