@@ -248,17 +248,27 @@ TRefusal TMatch::Refusal(TTurn Side, int Slot) const
     return Playable(Side).front() == slotDiscard ? TRefusal::None : TRefusal::DiscardNotNeeded;
 }
 
+template <typename TTake>
+bool TMatch::ForEachPlayable(TTurn Side, TTake Take) const
+{
+    if (!HasTopCard() || FOvertimeWin)
+        return false;
+    bool any = false;
+    for (int s = 1; s < slotDiscard; ++s) {
+        if (Rule(Side, s) == TRefusal::None) {
+            Take(s);
+            any = true;
+        }
+    }
+    if (!any)
+        Take(slotDiscard);
+    return true;
+}
+
 std::vector<int> TMatch::Playable(TTurn Side) const
 {
     std::vector<int> slots;
-    if (!HasTopCard() || FOvertimeWin)
-        return slots;
-    for (int s = 1; s < slotDiscard; ++s) {
-        if (Rule(Side, s) == TRefusal::None)
-            slots.push_back(s);
-    }
-    if (slots.empty())
-        slots.push_back(slotDiscard);
+    ForEachPlayable(Side, [&slots](int s) { slots.push_back(s); });
     return slots;
 }
 
@@ -266,16 +276,8 @@ bool TMatch::MarkPlayable(TTurn Side)
 {
     for (TSlot& slot : FSlots)
         slot.Canplay = false;
-    if (!HasTopCard() || FOvertimeWin)
-        return false;
-    // As Playable, without building its list: a search marks positions by the thousand.
-    bool any = false;
-    for (int s = 1; s < slotDiscard; ++s) {
-        FSlots[s].Canplay = Rule(Side, s) == TRefusal::None;
-        any = any || FSlots[s].Canplay;
-    }
-    FSlots[slotDiscard].Canplay = !any;
-    return true;
+    // No list built: a search marks positions by the thousand.
+    return ForEachPlayable(Side, [this](int s) { FSlots[s].Canplay = true; });
 }
 
 // ---------------------------------------------------------------------------------------

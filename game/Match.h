@@ -296,6 +296,10 @@ private:
 
     // The marking rule for one slot other than the discard pile, whoever is to move.
     TRefusal Rule(TTurn Side, int Slot) const;
+    // Calls Take(slot) for every slot Side may play to now, ascending (the discard pile
+    // only when no other); false, calling nothing, when the period is over.
+    template <typename TTake>
+    bool ForEachPlayable(TTurn Side, TTake Take) const;
     void ClearTable();
     void AdvanceClock();
     void LogGoal(TTurn Scorer);
